@@ -1,0 +1,112 @@
+#include "settings/AppsIni.h"
+
+#include "settings/DataFolders.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+constexpr DWORD kReadStep = 512;
+
+const char* orEmpty(const char* text) { return text != nullptr ? text : ""; }
+} // namespace
+
+void AppsIni::SetFileName(const char* path) {
+    if (path != nullptr) {
+        fileName_ = path;
+    } else if (fileName_) {
+        fileName_->clear();
+    }
+}
+
+int AppsIni::WriteString(const char* section, const char* key, const char* value) const {
+    if (section == nullptr || key == nullptr || !bound()) {
+        return 0;
+    }
+    const char* text = orEmpty(value);
+    if (std::strpbrk(text, "\r\n") == nullptr) {
+        return WritePrivateProfileStringA(section, key, text, FileName());
+    }
+    try {
+        std::string flat = text;
+        for (char& c : flat) {
+            if (c == '\r' || c == '\n') {
+                c = ' ';
+            }
+        }
+        return WritePrivateProfileStringA(section, key, flat.c_str(), FileName());
+    } catch (const std::bad_alloc&) {
+        return 0; // nothing was written
+    }
+}
+
+std::string AppsIni::ReadString(const char* section, const char* key,
+                                const char* defaultValue) const {
+    try {
+        if (section == nullptr || key == nullptr || !bound()) {
+            return orEmpty(defaultValue);
+        }
+        // The platform cuts a value that does not fit and then answers size - 1:
+        // grow until the answer leaves room to spare.
+        DWORD size = kReadStep;
+        std::vector<char> buffer;
+        DWORD count = 0;
+        for (;;) {
+            buffer.assign(size + 1, '\0');
+            count = GetPrivateProfileStringA(section, key, orEmpty(defaultValue), buffer.data(),
+                                             size, FileName());
+            if (count + 1 < size) {
+                break;
+            }
+            size += kReadStep;
+        }
+        return std::string(buffer.data(), count);
+    } catch (const std::bad_alloc&) {
+        return {}; // without memory the value reads as empty; nothing else changes
+    }
+}
+
+size_t AppsIni::ReadStringToBuffer(const char* section, const char* key, char* buffer,
+                                   size_t bufferSize, const char* defaultValue) const {
+    if (buffer != nullptr && bufferSize > 0) {
+        buffer[0] = '\0';
+    }
+    const std::string value = ReadString(section, key, defaultValue);
+    size_t length = value.size();
+    if (buffer == nullptr) {
+        return length;
+    }
+    // Copy up to and including the terminator, zero-fill the rest, never split a
+    // double-byte character; a value as long as the buffer fills it unterminated.
+    size_t i = 0;
+    while (i < bufferSize && i < value.size()) {
+        const auto byte = static_cast<BYTE>(value[i]);
+        if (IsDBCSLeadByte(byte) && i + 1 < value.size()) {
+            if (i + 1 >= bufferSize) {
+                break; // the lead byte would take the last free byte
+            }
+            buffer[i] = value[i];
+            buffer[i + 1] = value[i + 1];
+            i += 2;
+        } else {
+            buffer[i] = value[i];
+            ++i;
+        }
+    }
+    for (; i < bufferSize; ++i) {
+        buffer[i] = '\0';
+    }
+    if (length >= bufferSize) {
+        length = bufferSize;
+    }
+    return length;
+}
+
+void BindAppsIni(AppsIni& ini) {
+    const std::string folder = PlatformDataFolder();
+    CreateFolderTree(folder);
+    ini.SetFileName((folder + "apps.ini").c_str());
+}

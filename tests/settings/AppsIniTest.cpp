@@ -1,0 +1,120 @@
+#include "settings/AppsIni.h"
+#include "settings/DataFolders.h"
+#include "support/FailingAllocator.h"
+#include "support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+class AppsIniFile : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    std::string path = scratch.path() + "apps.ini";
+    AppsIni ini;
+
+    void SetUp() override { ini.SetFileName(path.c_str()); }
+};
+} // namespace
+
+TEST_F(AppsIniFile, WritesAndReadsBackThroughTheProfileFunctions) {
+    EXPECT_EQ("dflt", ini.ReadString("S", "k", "dflt")); // no file yet
+    EXPECT_EQ("", ini.ReadString("S", "k", nullptr));
+    EXPECT_NE(0, ini.WriteString("Software\\Talvora", "InstallID", "abc 123"));
+    EXPECT_EQ("abc 123", ini.ReadString("Software\\Talvora", "InstallID", ""));
+    EXPECT_EQ("[Software\\Talvora]\r\nInstallID=abc 123\r\n", ReadWholeFile(path));
+
+    EXPECT_NE(0, ini.WriteString("S", "empty", nullptr));
+    EXPECT_NE(std::string::npos, ReadWholeFile(path).find("empty=\r\n"));
+    EXPECT_EQ("", ini.ReadString("S", "empty", "dflt"));
+}
+
+TEST_F(AppsIniFile, NullSectionOrKeyNeverReachesTheFile) {
+    ini.WriteString("S", "a", "1");
+    const std::string before = ReadWholeFile(path);
+    EXPECT_EQ(0, ini.WriteString(nullptr, "a", "2"));
+    EXPECT_EQ(0, ini.WriteString("S", nullptr, "2"));
+    EXPECT_EQ(before, ReadWholeFile(path));
+    EXPECT_EQ("d", ini.ReadString(nullptr, "a", "d"));
+    EXPECT_EQ("d", ini.ReadString("S", nullptr, "d"));
+}
+
+TEST_F(AppsIniFile, LongValuesComeBackWhole) {
+    for (size_t length : {510u, 511u, 512u, 1023u, 1024u, 5000u}) {
+        const std::string value(length, 'v');
+        ini.WriteString("S", "long", value.c_str());
+        EXPECT_EQ(value, ini.ReadString("S", "long", "")) << length;
+    }
+}
+
+TEST_F(AppsIniFile, LineBreaksInAValueCannotPlantKeysOrSections) {
+    EXPECT_NE(0, ini.WriteString("Software\\Talvora\\Corvane\\UserProfile", "locDisplayName",
+                                 "Paris\r\n[Software\\Talvora]\r\nInstallID=forged\nx=1"));
+    EXPECT_EQ("", ini.ReadString("Software\\Talvora", "InstallID", ""));
+    EXPECT_EQ("", ini.ReadString("Software\\Talvora\\Corvane\\UserProfile", "x", ""));
+    EXPECT_EQ("Paris  [Software\\Talvora]  InstallID=forged x=1",
+              ini.ReadString("Software\\Talvora\\Corvane\\UserProfile", "locDisplayName", ""));
+}
+
+TEST_F(AppsIniFile, BufferCopyRule) {
+    char buffer[25];
+    ini.WriteString("S", "ten", "0123456789");
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(10u, ini.ReadStringToBuffer("S", "ten", buffer, sizeof buffer, ""));
+    EXPECT_EQ(0, std::memcmp(buffer, "0123456789", 11));
+    for (size_t i = 11; i < sizeof buffer; ++i) {
+        EXPECT_EQ('\0', buffer[i]) << i;
+    }
+
+    ini.WriteString("S", "thirty", std::string(30, 't').c_str());
+    EXPECT_EQ(25u, ini.ReadStringToBuffer("S", "thirty", buffer, sizeof buffer, ""));
+    EXPECT_EQ(std::string(25, 't'), std::string(buffer, 25)); // full, no terminator
+
+    EXPECT_EQ(30u, ini.ReadStringToBuffer("S", "thirty", nullptr, 0, ""));
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(4u, ini.ReadStringToBuffer("S", "missing", buffer, sizeof buffer, "dflt"));
+    EXPECT_STREQ("dflt", buffer);
+}
+
+TEST(AppsIni, FileNameBinding) {
+    AppsIni ini;
+    EXPECT_EQ(nullptr, ini.FileName());
+    ini.SetFileName(nullptr);
+    EXPECT_EQ(nullptr, ini.FileName());
+    ini.SetFileName("C:\\one.ini");
+    ini.SetFileName("C:\\two.ini");
+    EXPECT_STREQ("C:\\two.ini", ini.FileName());
+    ini.SetFileName(nullptr);
+    ASSERT_NE(nullptr, ini.FileName());
+    EXPECT_STREQ("", ini.FileName());
+    // Unbound: nothing may fall through to the system's win.ini.
+    EXPECT_EQ(0, ini.WriteString("S", "k", "v"));
+    EXPECT_EQ("d", ini.ReadString("S", "k", "d"));
+}
+
+TEST_F(AppsIniFile, WithoutMemoryNothingIsWrittenAndNothingCrashes) {
+    ini.WriteString("S", "k", "kept");
+    const std::string before = ReadWholeFile(path);
+    int written = 1;
+    std::string read = "unset";
+    {
+        AllocationsFail noMemory;
+        written = ini.WriteString("S", "k", "a value long enough to need the heap\r\nsecond line");
+        read = ini.ReadString("S", "k", "d");
+    }
+    EXPECT_EQ(0, written);
+    EXPECT_EQ("", read);
+    EXPECT_EQ(before, ReadWholeFile(path));
+}
+
+TEST(AppsIni, BindingCreatesThePlatformFolder) {
+    const std::string folder = PlatformDataFolder();
+    RemoveTree(folder);
+    ASSERT_FALSE(FolderExists(folder));
+    AppsIni ini;
+    BindAppsIni(ini);
+    EXPECT_EQ(folder + "apps.ini", ini.FileName());
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_EQ("none", ini.ReadString("Software\\Talvora", "InstallID", "none"));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // Ends in a backslash.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& folder);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& content);
+
+// Captures what the code under test writes to the debugger output.
+class DebugOutputCapture {
+public:
+    DebugOutputCapture();
+    ~DebugOutputCapture();
+    DebugOutputCapture(const DebugOutputCapture&) = delete;
+    DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
+
+    const std::string& text() const;
+
+private:
+    void* handler_;
+};

@@ -1,0 +1,141 @@
+"""A scriptable HTTP server on 127.0.0.1 that stands in for the vendor's services in tests.
+
+Every request is recorded (raw path and query as received, headers). Answers are chosen by
+route: the longest registered path prefix that matches wins. A route is a Reply, or a
+callable taking the Request and returning a Reply.
+"""
+
+import json
+import socket
+import threading
+import time
+from dataclasses import dataclass, field
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+BLANK_GIF = bytes.fromhex(
+    "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b")
+
+
+@dataclass
+class Request:
+    path: str  # path and query exactly as received
+    headers: dict
+    at: float
+
+    @property
+    def route(self):
+        return self.path.split("?", 1)[0]
+
+    def as_json(self):
+        return {"path": self.path, "headers": self.headers, "at": self.at}
+
+
+@dataclass
+class Reply:
+    status: int = 200
+    body: bytes = b""
+    headers: dict = field(default_factory=dict)
+    # Close the connection after this many body bytes, announcing the full length.
+    cut_after: int | None = None
+    delay: float = 0.0
+
+
+def xml(text, status=200):
+    return Reply(status, text.encode("utf-8"), {"Content-Type": "text/xml"})
+
+
+class VendorStub:
+    def __init__(self, port=0, log_path=None):
+        self.routes = {}
+        self.requests = []
+        self._lock = threading.Lock()
+        self._log_path = log_path
+        self.default_routes()
+        stub = self
+
+        class Handler(BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def do_GET(self):  # noqa: N802 (http.server's naming)
+                stub._record(self)
+                stub._answer(self)
+
+            def log_message(self, *args):
+                pass
+
+        ThreadingHTTPServer.allow_reuse_address = True
+        self.server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        self.server.daemon_threads = True
+        self.port = self.server.server_address[1]
+        self._thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+
+    # -- routes ------------------------------------------------------------------
+    def default_routes(self):
+        self.routes = {
+            "/web/blank.gif": Reply(200, BLANK_GIF, {"Content-Type": "image/gif"}),
+            "/5/": Reply(200, b"ok", {"Content-Type": "text/plain"}),
+        }
+
+    def route(self, prefix, reply):
+        with self._lock:
+            self.routes[prefix] = reply
+
+    def _pick(self, request):
+        with self._lock:
+            matches = [p for p in self.routes if request.route.startswith(p)]
+            if not matches:
+                return Reply(404, b"not found")
+            reply = self.routes[max(matches, key=len)]
+        return reply(request) if callable(reply) else reply
+
+    # -- serving -----------------------------------------------------------------
+    def _record(self, handler):
+        request = Request(handler.path, {k: v for k, v in handler.headers.items()}, time.time())
+        handler.nimbelle_request = request
+        with self._lock:
+            self.requests.append(request)
+            if self._log_path:
+                with open(self._log_path, "a", encoding="utf-8") as log:
+                    log.write(json.dumps(request.as_json()) + "\n")
+
+    def _answer(self, handler):
+        reply = self._pick(handler.nimbelle_request)
+        if reply.delay:
+            time.sleep(reply.delay)
+        handler.send_response(reply.status)
+        for name, value in reply.headers.items():
+            handler.send_header(name, value)
+        handler.send_header("Content-Length", str(len(reply.body)))
+        if reply.cut_after is not None:
+            handler.send_header("Connection", "close")
+        handler.end_headers()
+        if reply.cut_after is None:
+            handler.wfile.write(reply.body)
+            return
+        handler.wfile.write(reply.body[:reply.cut_after])
+        handler.wfile.flush()
+        handler.close_connection = True
+        handler.connection.shutdown(socket.SHUT_RDWR)
+
+    # -- life --------------------------------------------------------------------
+    def start(self):
+        self._thread.start()
+        return self
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def paths(self):
+        with self._lock:
+            return [r.path for r in self.requests]
+
+    def clear(self):
+        with self._lock:
+            self.requests.clear()

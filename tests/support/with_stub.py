@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""Runs a test program beside the loopback vendor stub and returns the program's exit code.
+
+The stub serves the routes the test programs ask for by path (see test_routes) and writes
+every request it receives as one JSON line to the log file, which the programs read back.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from vendor_stub import Reply, VendorStub  # noqa: E402
+
+
+def test_routes(stub):
+    """Fixed answers the web tests rely on, by path."""
+    for code in (200, 204, 301, 304, 403, 404, 500, 502, 306, 599):
+        stub.route(f"/status/{code}", Reply(code, b"" if code in (204, 304) else f"status {code}".encode()))
+    stub.route("/empty", Reply(200, b""))
+    stub.route("/short", Reply(200, b"<short/>"))
+    stub.route("/long", Reply(200, b"L" * 10000))
+    stub.route("/redirect", Reply(302, b"moved", {"Location": "/short"}))
+    stub.route("/partial", Reply(200, b"P" * 4000, cut_after=1500))
+    stub.route("/nul", Reply(200, b"abc\x00def"))
+    stub.route("/echo", Reply(200, b"echo"))
+    stub.route("/slow", Reply(200, b"slow", delay=0.5))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    args = parser.parse_args()
+    command = args.command[1:] if args.command[:1] == ["--"] else args.command
+    if os.path.exists(args.log):
+        os.remove(args.log)
+    with VendorStub(args.port, args.log) as stub:
+        test_routes(stub)
+        env = dict(os.environ, NIMBELLE_STUB_LOG=args.log, NIMBELLE_TEST_PORT=str(stub.port))
+        try:
+            return subprocess.run(command, env=env, timeout=280).returncode
+        except subprocess.TimeoutExpired:
+            print("with_stub: test program timed out", file=sys.stderr)
+            return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
