@@ -1,9 +1,15 @@
-"""The place directory the service answers from: loading places.tsv.gz and searching it."""
+"""The place directory the service answers from: loading places.tsv.gz and searching it.
 
+Loading keeps the place records as text lines and only pulls out their sort keys,
+so the service is up in a fraction of a second; a record becomes a Place when a
+query touches it.
+"""
+
+import bisect
 import gzip
 import os
 import re
-from collections import defaultdict
+import threading
 
 from names import search_key
 
@@ -11,18 +17,17 @@ DEFAULT_DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "places.
 CITY, ZIP = "1", "4"
 MAX_MATCHES = 20
 _ZIP_QUERY = re.compile(r"(\d{5})(?:-\d{4})?")
-# Common ways of writing a country that are not its ISO code or common English name.
+# Common ways of writing a country that are neither its ISO code nor its common English name.
 _COUNTRY_ALIASES = {"uk": "GB", "great britain": "GB", "england": "GB", "scotland": "GB",
-                    "wales": "GB", "usa": "US", "us": "US", "united states of america": "US",
-                    "america": "US"}
+                    "wales": "GB", "usa": "US", "united states of america": "US", "america": "US"}
 
 
 class Place:
-    __slots__ = ("id", "type", "name", "admin", "country", "population", "zips", "aka", "display")
+    __slots__ = ("id", "type", "name", "admin", "country", "population", "zips", "display")
 
-    def __init__(self, fields, country_names):
-        (self.id, self.type, self.name, self.admin, self.country, population,
-         zips, self.aka) = fields
+    def __init__(self, line, country_names):
+        (_, _, self.id, self.type, self.name, self.admin, self.country, population,
+         zips, _) = line.split("\t")
         self.population = int(population)
         self.zips = zips.split(",") if zips else []
         if self.type == ZIP:
@@ -39,59 +44,67 @@ class Place:
 
 class Directory:
     def __init__(self, path=DEFAULT_DATA):
+        with gzip.open(path, "rb") as f:
+            lines = f.read().decode("utf-8").split("\n")
         self.countries, self.states = {}, {}
-        self.by_id, self.by_zip = {}, {}
-        self._by_key = defaultdict(list)
-        with gzip.open(path, "rt", encoding="utf-8") as f:
-            for line in f:
-                fields = line.rstrip("\n").split("\t")
-                kind = fields[0]
-                if kind == "P":
-                    self._add(Place(fields[1:], self.countries))
-                elif kind == "C":
-                    self.countries[fields[1]] = fields[2]
-                elif kind == "S":
-                    self.states[fields[1]] = fields[2]
-        for places in self._by_key.values():
-            places.sort(key=lambda p: (-p.population, p.display, p.id))
-        self._country_codes = {search_key(name): code for code, name in self.countries.items()}
-        self._country_codes.update({search_key(code): code for code in self.countries})
-        self._country_codes.update(_COUNTRY_ALIASES)
-        self._state_codes = {search_key(name): code for code, name in self.states.items()}
-        self._state_codes.update({search_key(code): code for code in self.states})
+        first = 0
+        for first, line in enumerate(lines):
+            if line.startswith("C\t"):
+                _, code, name = line.split("\t")
+                self.countries[code] = name
+            elif line.startswith("S\t"):
+                _, code, name = line.split("\t")
+                self.states[code] = name
+            elif line.startswith("P\t"):
+                break
+        self._lines = [line for line in lines[first:] if line]
+        self._keys = [line.split("\t", 2)[1] for line in self._lines]
+        self._ids = None
+        self._ids_lock = threading.Lock()
+        self._qualifiers = self._qualifier_codes()
 
-    def _add(self, place):
-        self.by_id[place.id] = place
-        if place.type == ZIP:
-            self.by_zip[place.zips[0]] = place
-            return
-        key = search_key(place.name)
-        self._by_key[key].append(place)
-        if place.aka and search_key(place.aka) != key:
-            self._by_key[search_key(place.aka)].append(place)
+    def _qualifier_codes(self):
+        """What may follow the comma in "City, X": a state or a country, by name or code."""
+        codes = {}
+        for code, name in self.countries.items():
+            codes[search_key(name)] = codes[search_key(code)] = ("country", code)
+        codes.update((key, ("country", code)) for key, code in _COUNTRY_ALIASES.items())
+        # A state wins a clash: "Paris, CA" means California, not Canada.
+        for code, name in self.states.items():
+            codes[search_key(name)] = codes[search_key(code)] = ("state", code)
+        return codes
+
+    def _matching(self, key):
+        lo = bisect.bisect_left(self._keys, key)
+        hi = bisect.bisect_right(self._keys, key, lo)
+        return [Place(line, self.countries) for line in self._lines[lo:hi]]
 
     def search(self, where):
         """Places named by what a person typed: a ZIP code, "City", "City, ST" or "City, Country"."""
         where = where.strip()
         zip_match = _ZIP_QUERY.fullmatch(where)
         if zip_match:
-            place = self.by_zip.get(zip_match.group(1))
-            return [place] if place else []
-        city, *qualifiers = [part.strip() for part in where.split(",")]
-        wanted = [self._qualifier(q) for q in qualifiers if q]
-        if None in wanted:
+            return self._matching(zip_match.group(1))
+        city, *rest = [part.strip() for part in where.split(",")]
+        wanted = [self._qualifiers.get(search_key(part)) for part in rest if part]
+        if None in wanted or not search_key(city):
             return []
-        found = [p for p in self._by_key.get(search_key(city), ())
-                 if all(test(p) for test in wanted)]
+        found = [p for p in self._matching(search_key(city)) if p.type == CITY]
+        for kind, code in wanted:
+            if kind == "state":
+                found = [p for p in found if p.country == "US" and p.admin == code]
+            else:
+                found = [p for p in found if p.country == code]
         return found[:MAX_MATCHES]
 
-    def _qualifier(self, text):
-        """A test for the part after a comma; a U.S. state wins over a country ("CA")."""
-        key = search_key(text)
-        state = self._state_codes.get(key)
-        if state:
-            return lambda p: p.country == "US" and p.admin == state
-        country = self._country_codes.get(key)
-        if country:
-            return lambda p: p.country == country
-        return None
+    def place(self, ident):
+        """The place with this id, or None."""
+        index = self.id_index().get(ident)
+        return None if index is None else Place(self._lines[index], self.countries)
+
+    def id_index(self):
+        """id -> line number; built on first use (or by a warm-up thread) to keep start-up quick."""
+        with self._ids_lock:
+            if self._ids is None:
+                self._ids = {line.split("\t", 3)[2]: n for n, line in enumerate(self._lines)}
+            return self._ids
