@@ -85,7 +85,14 @@ class Directory:
         zip_match = _ZIP_QUERY.fullmatch(where)
         if zip_match:
             return self._matching(zip_match.group(1))
-        city, *rest = [part.strip() for part in where.split(",")]
+        found = self._search_parts([part.strip() for part in where.split(",")])
+        if not found and "," not in where and " " in where:
+            # People often leave out the comma: "Paris TX", "Lyon France".
+            found = self._search_parts(where.rsplit(" ", 1))
+        return found
+
+    def _search_parts(self, parts):
+        city, *rest = parts
         wanted = [self._qualifiers.get(search_key(part)) for part in rest if part]
         if None in wanted or not search_key(city):
             return []
