@@ -112,7 +112,8 @@ def lend_nearest_zips(towns, zips):
         if t.country != "US" or t.zips:
             continue
         row, col = math.floor(t.lat * 2), math.floor(t.lon * 2)
-        near = [z for dr in (-1, 0, 1) for dc in (-1, 0, 1) for z in grid.get((row + dr, col + dc), ())]
+        cells = [(row + dr, col + dc) for dr in (-1, 0, 1) for dc in (-1, 0, 1)]
+        near = [z for cell in cells for z in grid.get(cell, ())]
         best = min(near, key=lambda z: km(t, z), default=None)
         if best is not None and km(t, best) <= NEAREST_ZIP_KM:
             t.zips.append(best["zip"])
@@ -122,11 +123,13 @@ def place_records(towns, zips):
     """Town and ZIP records, each under every key it is found by, sorted for bisecting."""
     rows = []
     for t in towns:
-        fields = (t.id, CITY, t.name, t.admin, t.country, str(t.population), ",".join(t.zips), t.aka)
+        fields = (t.id, CITY, t.name, t.admin, t.country, str(t.population),
+                  ",".join(t.zips), t.aka)
         keys = {search_key(t.name)} | ({search_key(t.aka)} if t.aka else set())
         rows += [(key, -t.population, fields) for key in keys]
     for z in zips:
-        rows.append((z["zip"], 0, ("ZIP" + z["zip"], ZIP, z["place"], z["state"], "US", "0", z["zip"], "")))
+        fields = ("ZIP" + z["zip"], ZIP, z["place"], z["state"], "US", "0", z["zip"], "")
+        rows.append((z["zip"], 0, fields))
     rows.sort(key=lambda row: (row[0], row[1], row[2][0]))
     for key, _, fields in rows:
         yield ("P", key) + fields
@@ -162,8 +165,9 @@ def main(argv=None):
     lend_nearest_zips(towns, zips)
 
     header = "# " + " ".join(package_version(d) for d in (args.cities, args.zips, args.countries))
-    # mtime=0 keeps the file byte-identical when rebuilt from the same sources.
-    with open(args.out, "wb") as raw, gzip.GzipFile(fileobj=raw, mode="wb", mtime=0) as out:
+    # No name and mtime=0 keep the file byte-identical when rebuilt from the same sources.
+    with open(args.out, "wb") as raw, \
+            gzip.GzipFile(filename="", fileobj=raw, mode="wb", mtime=0) as out:
         out.write((header + "\n").encode("utf-8"))
         for record in records(towns, zips, countries, states):
             out.write(("\t".join(record) + "\n").encode("utf-8"))

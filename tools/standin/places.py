@@ -80,7 +80,7 @@ class Directory:
         return [Place(line, self.countries) for line in self._lines[lo:hi]]
 
     def search(self, where):
-        """Places named by what a person typed: a ZIP code, "City", "City, ST" or "City, Country"."""
+        """Places named by what a person typed: ZIP, "City", "City, ST" or "City, Country"."""
         where = where.strip()
         zip_match = _ZIP_QUERY.fullmatch(where)
         if zip_match:
