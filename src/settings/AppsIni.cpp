@@ -11,7 +11,9 @@
 namespace {
 constexpr DWORD kReadStep = 512;
 
-const char* orEmpty(const char* text) { return text != nullptr ? text : ""; }
+const char* orEmpty(const char* text) {
+    return text != nullptr ? text : "";
+}
 } // namespace
 
 void AppsIni::SetFileName(const char* path) {

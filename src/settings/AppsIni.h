@@ -15,17 +15,17 @@ public:
     // Null when no path was ever set.
     const char* FileName() const { return fileName_ ? fileName_->c_str() : nullptr; }
 
-    // Nonzero on success. A null section or key, or no bound file, is refused; a null value writes an
-    // empty one. CR and LF in a value are written as blanks so a value can never
-    // start a line of its own in the file.
+    // Nonzero on success. A null section or key, or no bound file, is refused; a null value writes
+    // an empty one. CR and LF in a value are written as blanks so a value can never start a line of
+    // its own in the file.
     int WriteString(const char* section, const char* key, const char* value) const;
     // The key's value, or the default (null reads as "") when the file, section or key
     // is missing. Values of any length come back whole.
     std::string ReadString(const char* section, const char* key, const char* defaultValue) const;
     // Copies the value into a caller's buffer (a full buffer gets no terminator) and
     // returns its length, capped at the buffer size when there is a buffer.
-    size_t ReadStringToBuffer(const char* section, const char* key, char* buffer,
-                              size_t bufferSize, const char* defaultValue) const;
+    size_t ReadStringToBuffer(const char* section, const char* key, char* buffer, size_t bufferSize,
+                              const char* defaultValue) const;
 
 private:
     // Without a path the profile functions would fall back to the system's win.ini.

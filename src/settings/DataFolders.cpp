@@ -15,8 +15,8 @@ std::string cachedAppDataFolder;
 
 std::string knownFolder(int csidl) {
     char path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr,
-                                   SHGFP_TYPE_CURRENT, path))) {
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                   path))) {
         return path;
     }
     return {};
@@ -44,7 +44,9 @@ std::string AppDataFolder() {
     return cachedAppDataFolder;
 }
 
-std::string PlatformDataFolder() { return AppDataFolder() + kPlatformSuffix; }
+std::string PlatformDataFolder() {
+    return AppDataFolder() + kPlatformSuffix;
+}
 
 std::string FolderOf(const std::string& path) {
     size_t start = 0;
@@ -65,7 +67,9 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, end);
 }
 
-bool FileExists(const std::string& path) { return entryExists(path); }
+bool FileExists(const std::string& path) {
+    return entryExists(path);
+}
 
 bool FolderExists(const std::string& path) {
     if (path.size() > kMaxFolderPath) {

@@ -23,7 +23,9 @@ std::string ModulePath() {
     }
 }
 
-std::string ModuleFolder() { return FolderOf(ModulePath()); }
+std::string ModuleFolder() {
+    return FolderOf(ModulePath());
+}
 
 std::string TempFolder() {
     std::vector<char> buffer(MAX_PATH);

@@ -59,13 +59,11 @@ TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
     const auto sections = sectionsOf(ReadWholeFile(path));
     EXPECT_EQ((std::vector<std::string>{"InstallID=ABC123"}), sections.at("Software\\Talvora"));
     EXPECT_EQ((std::vector<std::string>{"keep=me"}), sections.at("Other"));
-    EXPECT_EQ((std::vector<std::string>{"ea=03/09/26", "su=03/09/26"}),
-              sections.at(kAppsSection));
+    EXPECT_EQ((std::vector<std::string>{"ea=03/09/26", "su=03/09/26"}), sections.at(kAppsSection));
     EXPECT_EQ((std::vector<std::string>{"temperature=C"}), sections.at(kDisplayPrefsSection));
     EXPECT_EQ((std::vector<std::string>{"yob=02", "nickname=kit", "gender=M", "locCountry=US",
-                                        "locDisplayName=Paris, TX", "locDMA=623",
-                                        "locID=USTX1010", "locState=TX", "locType=1",
-                                        "locZip=75460"}),
+                                        "locDisplayName=Paris, TX", "locDMA=623", "locID=USTX1010",
+                                        "locState=TX", "locType=1", "locZip=75460"}),
               sections.at(kUserProfileSection));
     EXPECT_EQ(5u, sections.size());
     EXPECT_TRUE(std::regex_match(std::string(kAppsSection),

@@ -45,7 +45,8 @@ TEST(UrlText, EscapesExactlyTheSixCharacters) {
     EXPECT_EQ("", URLEncode(""));
     const std::string untouched = "http://h:1/p/?where=a&b?c=d+e/\t\x01\xE9\xFF";
     EXPECT_EQ(untouched, URLEncode(untouched));
-    EXPECT_EQ("http://h/weather/local/X?eloc=%2A&rnd=5", URLEncode("http://h/weather/local/X?eloc=*&rnd=5"));
+    EXPECT_EQ("http://h/weather/local/X?eloc=%2A&rnd=5",
+              URLEncode("http://h/weather/local/X?eloc=*&rnd=5"));
 }
 
 TEST(UrlText, DecimalTextIsPlainPercentD) {
@@ -133,10 +134,9 @@ TEST(SetupProfile, StartsWithTheDayAndFemaleFahrenheit) {
     EXPECT_EQ(profile.ea(), profile.su());
     EXPECT_EQ("F", profile.gender());
     EXPECT_EQ("F", profile.temperature());
-    for (const std::string* field : {&profile.yob(), &profile.locCountry(),
-                                     &profile.locDisplayName(), &profile.locDMA(),
-                                     &profile.locID(), &profile.locState(), &profile.locType(),
-                                     &profile.locZip()}) {
+    for (const std::string* field :
+         {&profile.yob(), &profile.locCountry(), &profile.locDisplayName(), &profile.locDMA(),
+          &profile.locID(), &profile.locState(), &profile.locType(), &profile.locZip()}) {
         EXPECT_EQ("", *field);
     }
     day.wYear = 2000;

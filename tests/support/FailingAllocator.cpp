@@ -7,8 +7,12 @@ namespace {
 bool failAllocations = false;
 }
 
-AllocationsFail::AllocationsFail() { failAllocations = true; }
-AllocationsFail::~AllocationsFail() { failAllocations = false; }
+AllocationsFail::AllocationsFail() {
+    failAllocations = true;
+}
+AllocationsFail::~AllocationsFail() {
+    failAllocations = false;
+}
 
 void* operator new(std::size_t size) {
     if (failAllocations) {
@@ -20,5 +24,9 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}

@@ -28,7 +28,9 @@ ScratchFolder::ScratchFolder() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
 
 void RemoveTree(const std::string& folder) {
     std::string base = folder;
@@ -71,6 +73,10 @@ DebugOutputCapture::DebugOutputCapture()
     capturedDebugText.clear();
 }
 
-DebugOutputCapture::~DebugOutputCapture() { RemoveVectoredExceptionHandler(handler_); }
+DebugOutputCapture::~DebugOutputCapture() {
+    RemoveVectoredExceptionHandler(handler_);
+}
 
-const std::string& DebugOutputCapture::text() const { return capturedDebugText; }
+const std::string& DebugOutputCapture::text() const {
+    return capturedDebugText;
+}

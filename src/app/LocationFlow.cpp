@@ -1,0 +1,83 @@
+#include "app/CityPicker.h"
+#include "app/PageState.h"
+#include "app/SetupPage.h"
+#include "location/DetailAnswer.h"
+#include "location/SearchAnswer.h"
+#include "location/SearchResult.h"
+#include "resource.h"
+#include "web/Endpoints.h"
+#include "web/WebClient.h"
+
+namespace {
+constexpr char kMessageCaption[] = "Desktop Setup";
+constexpr char kEmptyPlaceText[] = "Please enter a location.";
+constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
+
+std::string windowText(HWND window) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+} // namespace
+
+bool SetupPage::rejectPlace(const char* message) const {
+    HWND placeField = GetDlgItem(dialog_, IDC_PLACE);
+    MessageBoxA(placeField, message, kMessageCaption, MB_OK);
+    SetFocus(placeField);
+    return false;
+}
+
+bool SetupPage::resolveLocation() {
+    if (placeResolved) {
+        return true;
+    }
+    // Searched exactly as typed: no trimming, no change of case.
+    const std::string place = windowText(GetDlgItem(dialog_, IDC_PLACE));
+    if (place.empty()) {
+        return rejectPlace(kEmptyPlaceText);
+    }
+
+    LocationSearchResult result;
+    WebClient client;
+    result.setQuery(place);
+    const std::string searchUrl = kSearchUrl + place;
+    // The in-memory fetch only proves the service answers; the file is what is read.
+    if (client.FetchToMemory(searchUrl.c_str()) &&
+        client.FetchToFile(searchUrl, workFolder_ + "loc.xml")) {
+        parseSearchAnswer(workFolder_ + "loc.xml", result);
+    }
+
+    const int count = result.count();
+    if (count == 0) {
+        return rejectPlace(kUnknownPlaceText);
+    }
+    int chosen = 0;
+    if (count > 1) {
+        choices_ = result.names();
+        if (runCityPicker(dialog_) != IDC_PICK_OK) {
+            return false;
+        }
+        // Equal display names resolve to the first of them, whichever line was picked.
+        chosen = 0;
+        while (chosen < count && result.nameAt(chosen) != chosenPlace_) {
+            ++chosen;
+        }
+    }
+    profile_.setLocDisplayName(result.nameAt(chosen));
+    profile_.setLocID(result.idAt(chosen));
+    profile_.setLocType(result.typeAt(chosen));
+
+    fetchPlaceDetails();
+    placeResolved = true;
+    return true;
+}
+
+bool SetupPage::fetchPlaceDetails() {
+    WebClient client;
+    const std::string detailUrl = kDetailUrlHead + profile_.locID() + kDetailUrlTail;
+    if (!client.FetchToFile(detailUrl, workFolder_ + "xloc.xml")) {
+        return false;
+    }
+    return parseDetailAnswer(workFolder_ + "xloc.xml", profile_);
+}

@@ -1,0 +1,16 @@
+#include "app/ComRuntime.h"
+#include "app/MainDialog.h"
+#include "app/PageState.h"
+
+#include <windows.h>
+
+// Tells the installer the outcome: 1 after an accepted Next, 0 otherwise.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    ComRuntime com;
+    exitCode = 0;
+    if (!createMainDialog(instance, showCommand)) {
+        return 0;
+    }
+    runMessageLoop();
+    return exitCode;
+}

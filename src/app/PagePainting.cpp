@@ -1,0 +1,73 @@
+#include "app/SetupPage.h"
+
+#include "resource.h"
+
+namespace {
+constexpr int kBandHeight = 58; // device pixels of the button-face band at the bottom
+constexpr int kCenterLift = 13;
+constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
+constexpr COLORREF kTitleText = RGB(214, 223, 245);
+constexpr COLORREF kLinkText = RGB(0, 0, 255);
+constexpr COLORREF kLabelText = RGB(255, 255, 255);
+
+void drawRows(HDC dc, int from, int to, int width) {
+    for (int y = from; y < to; ++y) {
+        MoveToEx(dc, 0, y, nullptr);
+        LineTo(dc, width, y);
+    }
+}
+} // namespace
+
+int SetupPage::paintBackground(HDC dc) const {
+    RECT client{};
+    GetClientRect(dialog_, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const int bandTop = height - kBandHeight > 0 ? height - kBandHeight : 0;
+    {
+        GdiObject<HPEN> bluePen(CreatePen(PS_SOLID, 1, kBannerBlue));
+        SelectedObject selected(dc, bluePen.get());
+        drawRows(dc, 0, bandTop, width);
+    }
+    GdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
+    SelectedObject selected(dc, facePen.get());
+    drawRows(dc, bandTop, height + 1, width); // the last row included
+    return 1;
+}
+
+HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    switch (controlId) {
+    case IDC_TITLE:
+        SelectObject(dc, titleFont_.get());
+        SetTextColor(dc, kTitleText);
+        return bannerBrush_.get();
+    case IDC_WHY_LINK:
+    case IDC_PRIVACY_LINK:
+        SelectObject(dc, linkFont_.get());
+        SetTextColor(dc, kLinkText);
+        return bannerBrush_.get();
+    case IDC_BRANDING_MARK:
+        SelectObject(dc, smallFont_.get());
+        return faceBrush_;
+    case IDC_BRANDING:
+        SelectObject(dc, labelFont_.get());
+        return faceBrush_;
+    default:
+        SelectObject(dc, labelFont_.get());
+        SetTextColor(dc, kLabelText);
+        return bannerBrush_.get();
+    }
+}
+
+void SetupPage::centerOnWorkArea() const {
+    RECT window{};
+    RECT workArea{};
+    GetWindowRect(dialog_, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    // Width and height only: the work area's own origin is not added.
+    const int x = (workArea.right - workArea.left) / 2 - (window.right - window.left) / 2;
+    const int y =
+        (workArea.bottom - workArea.top) / 2 - (window.bottom - window.top) / 2 - kCenterLift;
+    SetWindowPos(dialog_, nullptr, x, y, 0, 0, SWP_NOSIZE);
+}

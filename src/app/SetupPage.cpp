@@ -1,0 +1,87 @@
+#include "app/SetupPage.h"
+
+#include "app/PageState.h"
+#include "resource.h"
+#include "settings/ProfileCommit.h"
+#include "web/ModulePaths.h"
+
+namespace {
+constexpr int kNewestYear = 1994;
+constexpr int kOldestYear = 1902;
+constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
+
+HFONT verdana(int height, bool underline) {
+    return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, "Verdana");
+}
+
+// The answers go into "temp\" beside the program.
+std::string workFolderOf(const std::string& programPath) {
+    const size_t slash = programPath.find_last_of('\\');
+    if (slash == std::string::npos) {
+        return "temp\\";
+    }
+    return programPath.substr(0, slash + 1) + "temp\\";
+}
+} // namespace
+
+SetupPage::SetupPage(HWND dialog)
+    : dialog_(dialog), faceBrush_(nullptr), workFolder_(workFolderOf(ModulePath())) {
+    CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
+    CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
+    centerOnWorkArea();
+    fillYearList();
+    linkFont_ = GdiObject<HFONT>(verdana(13, true));
+    labelFont_ = GdiObject<HFONT>(verdana(13, false));
+    smallFont_ = GdiObject<HFONT>(verdana(12, false));
+    titleFont_ = GdiObject<HFONT>(verdana(24, false));
+    bannerBrush_ = GdiObject<HBRUSH>(CreateSolidBrush(kBannerBlue));
+    faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
+    chosenPlace_.clear();
+}
+
+void SetupPage::fillYearList() const {
+    // Newest first, in the order added: the list does not sort.
+    for (int year = kNewestYear; year >= kOldestYear; --year) {
+        const std::string text = std::to_string(year);
+        SendDlgItemMessageA(dialog_, IDC_YEAR, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+bool SetupPage::onNext() {
+    if (!resolveLocation()) {
+        return false;
+    }
+    if (!checkYearOfBirth()) {
+        return false;
+    }
+    commitProfile(profile_);
+    return true;
+}
+
+bool SetupPage::checkYearOfBirth() {
+    char year[5] = {};
+    const LRESULT selected = SendDlgItemMessageA(dialog_, IDC_YEAR, CB_GETCURSEL, 0, 0);
+    const LRESULT length = SendDlgItemMessageA(dialog_, IDC_YEAR, CB_GETLBTEXTLEN, selected, 0);
+    if (selected != CB_ERR && length != CB_ERR && length < static_cast<LRESULT>(sizeof year)) {
+        SendDlgItemMessageA(dialog_, IDC_YEAR, CB_GETLBTEXT, selected,
+                            reinterpret_cast<LPARAM>(year));
+    }
+    if (year[0] == '\0') {
+        MessageBoxA(dialog_, "Please set your year of birth.", "Missing year of birth.", MB_OK);
+        SetFocus(GetDlgItem(dialog_, IDC_YEAR));
+        return false;
+    }
+    profile_.setYob(year);
+    return true;
+}
+
+void SetupPage::setGender(bool male) {
+    profile_.setGender(male ? "M" : "F");
+}
+
+void SetupPage::setTemperatureUnit(bool fahrenheit) {
+    profile_.setTemperature(fahrenheit ? "F" : "C");
+}
