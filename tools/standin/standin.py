@@ -59,7 +59,7 @@ def main(argv=None):
         print(f"standin: {e}", file=sys.stderr)
         return 2
     port = server.server_address[1]
-    serving = threading.Thread(target=server.serve_forever, name="serve")
+    serving = threading.Thread(target=server.serve_forever, args=(0.1,), name="serve")
     serving.start()
     # Build the id index now rather than on the first detail request.
     threading.Thread(target=directory.id_index, name="warm-up", daemon=True).start()

@@ -1,0 +1,215 @@
+#!/usr/bin/env python3
+"""Runs the real stand-in on a free port and talks HTTP to it as the installer would."""
+
+import http.client
+import json
+import os
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+AGENT, REFERER = "NimbelleSetup-test/1.0", "http://installer.invalid/page"
+
+
+class StandIn:
+    """The service in a subprocess, with its port, log file and stdout file."""
+
+    def __init__(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.log = os.path.join(self.dir.name, "requests.log")
+        self.stdout = os.path.join(self.dir.name, "stdout")
+        self.stderr = os.path.join(self.dir.name, "stderr")
+        port_file = os.path.join(self.dir.name, "port")
+        with open(self.stdout, "wb") as out, open(self.stderr, "wb") as err:
+            self.proc = subprocess.Popen(
+                [sys.executable, os.path.join(HERE, "standin.py"), "--port", "0",
+                 "--port-file", port_file, "--log", self.log], stdout=out, stderr=err)
+        deadline = time.monotonic() + 10
+        while not os.path.exists(port_file):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("stand-in did not start: " + self.read(self.stderr))
+            time.sleep(0.02)
+        with open(port_file) as f:
+            self.port = int(f.read())
+
+    def stop(self, sig=signal.SIGTERM):
+        if self.proc.poll() is None:
+            self.proc.send_signal(sig)
+        try:
+            return self.proc.wait(timeout=10)
+        finally:
+            self.dir.cleanup()
+
+    @staticmethod
+    def read(path):
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+
+
+class ServiceTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = StandIn()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()
+
+    def setUp(self):
+        self.conn = http.client.HTTPConnection("127.0.0.1", self.service.port, timeout=10)
+        self.addCleanup(self.conn.close)
+
+    def get(self, target):
+        """(status, content type, body) over one kept-alive connection, as the installer does."""
+        self.conn.request("GET", target, headers={"User-Agent": AGENT, "Referer": REFERER})
+        reply = self.conn.getresponse()
+        return reply.status, reply.getheader("Content-Type"), reply.read()
+
+    def get_raw(self, target):
+        """Sends the target byte for byte (raw blanks included), which http.client refuses."""
+        with socket.create_connection(("127.0.0.1", self.service.port), timeout=10) as s:
+            s.sendall(f"GET {target} HTTP/1.1\r\nHost: x\r\nUser-Agent: {AGENT}\r\n"
+                      "Connection: close\r\n\r\n".encode("latin-1"))
+            data = b""
+            while chunk := s.recv(65536):
+                data += chunk
+        head, _, body = data.partition(b"\r\n\r\n")
+        return int(head.split()[1]), body
+
+    def search(self, where, raw=False):
+        target = "/search/search/?where=" + where
+        if raw:
+            status, body = self.get_raw(target)
+        else:
+            status, content_type, body = self.get(target)
+            self.assertEqual(content_type, "text/xml")
+        self.assertEqual(status, 200)
+        return ET.fromstring(body)
+
+    def found(self, where, raw=False):
+        root = self.search(where, raw)
+        self.assertEqual(root.tag, "search")
+        return [(loc.get("id"), loc.get("type"), loc.text) for loc in root]
+
+    def eloc(self, ident, query="?eloc=%2A"):
+        status, _, body = self.get(f"/weather/local/{ident}{query}")
+        self.assertEqual(status, 200)
+        eloc = ET.fromstring(body).find("eloc")
+        return {child.tag: child.text or "" for child in eloc}
+
+    def test_zip_gives_its_one_place(self):
+        [(ident, kind, name)] = self.found("90210")
+        self.assertEqual(kind, "4")
+        self.assertTrue(name.startswith("Beverly Hills, CA"), name)
+        self.assertEqual(self.found("%2090210%20"), [(ident, kind, name)])
+        self.assertEqual(self.found("00000"), [])
+
+    def test_city_gives_every_match_most_populous_first(self):
+        places = self.found("Paris")
+        names = [name for _, _, name in places]
+        self.assertEqual(names[0], "Paris, France")
+        self.assertIn("Paris, TX", names)
+        self.assertTrue(all(kind == "1" for _, kind, _ in places))
+        self.assertEqual(len({ident for ident, _, _ in places}), len(places), "ids must be unique")
+        self.assertLessEqual(len(self.found("Springfield")), 20)
+        self.assertEqual(self.found("pARIS"), places, "matching ignores case")
+
+    def test_state_or_country_narrows(self):
+        for where, expected in [("Paris,%20TX", "Paris, TX"), ("paris,%20texas", "Paris, TX"),
+                                ("Paris%20TX", "Paris, TX"), ("Paris,France", "Paris, France"),
+                                ("London,%20UK", "London, United Kingdom")]:
+            with self.subTest(where=where):
+                self.assertEqual([name for _, _, name in self.found(where)], [expected])
+        self.assertEqual(self.found("Paris,%20Atlantis"), [])
+        self.assertEqual(self.found("Paris,%20CA"), [], "CA is California; it has no Paris")
+
+    def test_spellings_people_type(self):
+        for where, expected in [("St%20Louis,%20MO", "St. Louis, MO"),
+                                ("Zurich", "Zürich, Switzerland"),
+                                ("New%20York", "New York City, NY")]:
+            with self.subTest(where=where):
+                self.assertEqual(self.found(where)[0][2], expected)
+
+    def test_no_match_and_bad_request(self):
+        root = self.search("Qqqxyzzy")
+        self.assertEqual((root.tag, len(root)), ("search", 0))
+        for target in ["/search/search/?where=", "/search/search/?where=%20%20&rnd=3",
+                       "/search/search/", "/search/search/?rnd=12"]:
+            with self.subTest(target=target):
+                status, _, body = self.get(target)
+                root = ET.fromstring(body)
+                self.assertEqual(root.tag, "error")
+                self.assertTrue(len(root) or (root.text or "").strip(), "error says something")
+
+    def test_escaped_and_raw_forms_agree(self):
+        expected = self.found("Paris,%20TX")
+        for where, raw in [("Paris%2C%20TX&rnd=123", False), ("Paris,%20TX&rnd=0&rnd=9", False),
+                           ("Paris, TX", True), ("Paris, TX&rnd=77", True), (" Paris, TX ", True)]:
+            with self.subTest(where=where, raw=raw):
+                self.assertEqual(self.found(where, raw), expected)
+        # "&" and "?" typed by a person are part of the place, not new parameters.
+        self.assertEqual(self.found("Paris & Co?x=1&rnd=5", raw=True), [])
+
+    def test_detail_of_a_found_place(self):
+        [(ident, _, _)] = self.found("Paris,%20TX")
+        self.assertEqual(self.eloc(ident), {"ctry": "US", "dma": "", "st": "TX", "zip": "75460"})
+        self.assertEqual(self.eloc(ident, "?eloc=*&rnd=42"), self.eloc(ident))
+        [(zip_id, _, _)] = self.found("90210")
+        self.assertEqual(self.eloc(zip_id)["zip"], "90210")
+        [(paris_fr, _, _)] = self.found("Paris,%20France")
+        france = self.eloc(paris_fr)
+        self.assertEqual((france["ctry"], france["zip"]), ("FR", ""))
+
+    def test_unknown_routes_and_ids_are_404(self):
+        for target in ["/weather/local/XX0000000?eloc=*", "/weather/local/?eloc=*", "/",
+                       "/search/other?where=Paris", "/web/other.gif"]:
+            with self.subTest(target=target):
+                self.assertEqual(self.get(target)[0], 404)
+
+    def test_stage_report_and_probe_image(self):
+        status, _, body = self.get("/5/17?id=&instby=")
+        self.assertEqual((status, bool(body)), (200, True))
+        status, content_type, gif = self.get("/web/blank.gif?rnd=123&rnd=456")
+        self.assertEqual((status, content_type), (200, "image/gif"))
+        self.assertEqual(gif[:6], b"GIF89a")
+        self.assertEqual((gif[6:8], gif[8:10]), (b"\x01\x00", b"\x01\x00"), "1x1")
+        control = gif.index(b"\x21\xf9\x04")
+        self.assertTrue(gif[control + 3] & 1, "transparent colour flag")
+        self.assertEqual(gif[-1:], b";")
+
+    def test_log_holds_each_request_as_received(self):
+        self.get("/5/3?id=abc&instby=")
+        self.get_raw("/search/search/?where=Log Check&rnd=5")
+        time.sleep(0.1)
+        for path in (self.service.log, self.service.stdout):
+            entries = [json.loads(line) for line in StandIn.read(path).splitlines()]
+            by_path = {e["path"]: e for e in entries}
+            with self.subTest(file=os.path.basename(path)):
+                stage = by_path["/5/3?id=abc&instby="]
+                self.assertEqual((stage["status"], stage["user_agent"], stage["referer"]),
+                                 (200, AGENT, REFERER))
+                raw = by_path["/search/search/?where=Log Check&rnd=5"]
+                self.assertEqual((raw["user_agent"], raw["referer"]), (AGENT, None))
+                self.assertTrue(raw["time"])
+
+
+class LifeTest(unittest.TestCase):
+    def test_stops_cleanly_on_sigint_and_sigterm(self):
+        for sig in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(signal=sig.name):
+                service = StandIn()
+                stderr = service.stderr
+                with open(stderr, "rb") as f:  # readable after stop() removes the folder
+                    self.assertEqual(service.stop(sig), 0)
+                    self.assertNotIn(b"Traceback", f.read())
+
+
+if __name__ == "__main__":
+    unittest.main()
