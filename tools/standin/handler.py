@@ -27,14 +27,16 @@ class Handler(BaseHTTPRequestHandler):
         # words, which http.server refuses; keep the raw target and hand it an
         # escaped one instead.
         self.raw_target = None
-        words = str(self.raw_requestline, "iso-8859-1").rstrip("\r\n").split(" ")
+        line = str(self.raw_requestline, "iso-8859-1").rstrip("\r\n")
+        words = line.split(" ")
         if len(words) > 3 and words[-1].startswith("HTTP/"):
             self.raw_target = " ".join(words[1:-1])
             escaped = self.raw_target.replace(" ", "%20")
             self.raw_requestline = f"{words[0]} {escaped} {words[-1]}\r\n".encode("iso-8859-1")
         ok = super().parse_request()
         if self.raw_target is None:
-            self.raw_target = getattr(self, "path", "")
+            # An unreadable request line is logged whole.
+            self.raw_target = getattr(self, "path", None) or line
         return ok
 
     def do_GET(self):  # noqa: N802 (http.server's naming)
