@@ -14,6 +14,8 @@ import unittest
 import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import build_data  # noqa: E402
 AGENT, REFERER = "NimbelleSetup-test/1.0", "http://installer.invalid/page"
 
 
@@ -209,6 +211,41 @@ class LifeTest(unittest.TestCase):
                 with open(stderr, "rb") as f:  # readable after stop() removes the folder
                     self.assertEqual(service.stop(sig), 0)
                     self.assertNotIn(b"Traceback", f.read())
+
+
+class MergeTest(unittest.TestCase):
+    """How build_data gives ZIP codes to towns; a wrong owner shows up as a wrong detail zip."""
+
+    @staticmethod
+    def town(ident, name, lat, lon, state="TX"):
+        return build_data.Town(ident, name, state, "US", 1000, lat, lon)
+
+    @staticmethod
+    def zip_code(code, place, lat, lon, state="TX"):
+        return {"zip": code, "place": place, "state": state, "lat": lat, "lon": lon}
+
+    def test_zips_go_to_the_nearest_town_of_their_name(self):
+        north, south = self.town("N", "Paris", 33.6, -95.5), self.town("S", "Paris", 30.0, -95.5)
+        nyc = self.town("NYC", "New York City", 40.7, -74.0, "NY")
+        zips = [self.zip_code("75460", "Paris", 33.65, -95.5),
+                self.zip_code("77000", "Paris", 30.1, -95.5),
+                self.zip_code("79999", "Paris", 36.0, -101.0),  # another Paris, too small to list
+                self.zip_code("10001", "New York", 40.75, -74.0, "NY")]
+        extra = build_data.attach_zips([north, south, nyc], zips)
+        self.assertEqual((north.zips, south.zips, nyc.zips), (["75460"], ["77000"], ["10001"]))
+        self.assertEqual(nyc.aka, "New York")
+        [small] = extra
+        self.assertEqual((small.id, small.zips, small.population), ("USTX79999", ["79999"], 0))
+        keys = [record[1] for record in build_data.place_records([north, south, nyc] + extra, zips)]
+        self.assertEqual(keys, sorted(keys), "the service bisects on these keys")
+        self.assertIn("new york", keys, "the ZIP list's spelling finds the city too")
+
+    def test_a_city_without_a_zip_of_its_name_borrows_the_nearest(self):
+        near, far = self.town("A", "Suburb", 33.0, -96.0), self.town("B", "Outpost", 35.0, -99.0)
+        zips = [self.zip_code("75001", "Addison", 33.05, -96.0),
+                self.zip_code("75002", "Allen", 33.2, -96.0)]
+        build_data.lend_nearest_zips([near, far], zips)
+        self.assertEqual((near.zips, far.zips), (["75001"], []))
 
 
 if __name__ == "__main__":
