@@ -1,0 +1,628 @@
+// PageDriver: scripts the setup page from a separate process, for the end-to-end tests.
+//
+// One command per line on stdin, one answer line on stdout:
+//   "ok[ <payload>]", "timeout" or "error <reason>".
+// Texts travel escaped both ways (\\, \t, \n, \r) and as UTF-8; they reach the page only
+// through the UTF-16 messages, the only form that crosses processes intact.
+//
+// Commands that may open a modal box on the page are delivered with SendNotifyMessageW: the
+// driver does not wait for them, yet they keep their order with a later "sync" (a sent
+// WM_NULL), so "click" followed by "sync" returns once the click was handled or the page
+// waits in a modal loop. Keys are posted, so they pass through the page's dialog handling.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 5000;
+constexpr DWORD kDefaultWaitMs = 10000;
+constexpr DWORD kPollMs = 25;
+
+// -- text ----------------------------------------------------------------------------------
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+std::string Escape(const std::wstring& wide) {
+    std::string out;
+    for (char c : Narrow(wide)) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::wstring Unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return Widen(out);
+}
+
+// Splits off the first blank-separated word; the rest keeps its inner blanks.
+std::string TakeWord(std::string& rest) {
+    const size_t blank = rest.find(' ');
+    std::string word = rest.substr(0, blank);
+    rest = blank == std::string::npos ? std::string() : rest.substr(blank + 1);
+    return word;
+}
+
+bool ParseInt(const std::string& word, long& value) {
+    if (word.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtol(word.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+// -- the page's windows ----------------------------------------------------------------------
+
+struct Page {
+    HWND window = nullptr; // the setup page
+    HWND target = nullptr; // the window whose controls the commands address
+    DWORD processId = 0;
+    DWORD threadId = 0;
+};
+
+Page page;
+
+std::wstring Caption(HWND window) {
+    // GetWindowTextW reads a caption without sending a message, even while the page is busy.
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+struct CaptionQuery {
+    const std::wstring* caption;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<CaptionQuery*>(param);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (!IsWindowVisible(window) || (query->processId && processId != query->processId))
+        return TRUE;
+    if (Caption(window) != *query->caption)
+        return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+// A visible top-level window with this caption, of the page's process once it is known.
+HWND FindTopLevel(const std::wstring& caption) {
+    CaptionQuery query{&caption, page.processId, nullptr};
+    EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+HWND WaitTopLevel(const std::wstring& caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = FindTopLevel(caption))
+            return window;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(kPollMs);
+    }
+}
+
+bool WaitGone(const std::wstring& caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (FindTopLevel(caption)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+BOOL CALLBACK CollectCaption(HWND window, LPARAM param) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (IsWindowVisible(window) && processId == page.processId)
+        reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(Caption(window));
+    return TRUE;
+}
+
+std::vector<std::wstring> VisibleCaptions() {
+    std::vector<std::wstring> captions;
+    EnumWindows(CollectCaption, reinterpret_cast<LPARAM>(&captions));
+    return captions;
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &answer))
+        return false;
+    result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+bool ControlText(HWND control, std::wstring& text) {
+    LRESULT length = 0;
+    if (!Send(control, WM_GETTEXTLENGTH, 0, 0, length))
+        return false;
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT copied = 0;
+    if (!Send(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), copied))
+        return false;
+    buffer.resize(static_cast<size_t>(copied));
+    text = buffer;
+    return true;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+    if (lstrcmpiW(ClassOf(child).c_str(), L"Static") == 0)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+// Answers the text of the Static child with the longest text: a message box's message.
+bool LongestStatic(HWND box, std::wstring& longest) {
+    std::vector<HWND> statics;
+    EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&statics));
+    longest.clear();
+    for (HWND child : statics) {
+        std::wstring text;
+        if (!ControlText(child, text))
+            return false;
+        if (text.size() > longest.size())
+            longest = text;
+    }
+    return true;
+}
+
+// Presses a control as a user would: a button gets BM_CLICK (which also moves the focus to
+// it), a notifying static reports STN_CLICKED to its dialog.
+bool Press(HWND dialog, HWND control) {
+    if (lstrcmpiW(ClassOf(control).c_str(), L"Button") == 0)
+        return SendNotifyMessageW(control, BM_CLICK, 0, 0);
+    const WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED);
+    return SendNotifyMessageW(dialog, WM_COMMAND, command, reinterpret_cast<LPARAM>(control));
+}
+
+bool SyncPage(DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(page.window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
+}
+
+// -- commands --------------------------------------------------------------------------------
+
+using Handler = std::function<std::string(std::string&)>;
+
+std::string Ok(const std::string& payload = {}) {
+    return payload.empty() ? "ok" : "ok " + payload;
+}
+
+bool NeedPage(std::string& answer) {
+    if (page.window && IsWindow(page.window))
+        return true;
+    answer = page.window ? "error page gone" : "error not attached";
+    return false;
+}
+
+// Resolves "<id>" in the current target; id 0 is the target itself.
+bool Control(std::string& args, HWND& control, std::string& answer) {
+    if (!NeedPage(answer))
+        return false;
+    long id = 0;
+    if (!ParseInt(TakeWord(args), id)) {
+        answer = "error bad id";
+        return false;
+    }
+    if (!page.target || !IsWindow(page.target)) {
+        answer = "error target gone";
+        return false;
+    }
+    control = id == 0 ? page.target : GetDlgItem(page.target, static_cast<int>(id));
+    if (!control) {
+        answer = "error no control " + std::to_string(id);
+        return false;
+    }
+    return true;
+}
+
+DWORD TimeoutArg(std::string& args) {
+    long value = 0;
+    std::string word = TakeWord(args);
+    return ParseInt(word, value) && value >= 0 ? static_cast<DWORD>(value) : kDefaultWaitMs;
+}
+
+std::string Attach(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    page = {};
+    HWND window = WaitTopLevel(Unescape(args), timeoutMs);
+    if (!window)
+        return "timeout";
+    page.window = page.target = window;
+    page.threadId = GetWindowThreadProcessId(window, &page.processId);
+    return Ok(std::to_string(page.processId));
+}
+
+std::string Wait(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    return WaitTopLevel(Unescape(args), timeoutMs) ? Ok() : "timeout";
+}
+
+std::string Gone(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    return WaitGone(Unescape(args), timeoutMs) ? Ok() : "timeout";
+}
+
+std::string Windows(std::string&) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    const std::vector<std::wstring> captions = VisibleCaptions();
+    std::string payload = std::to_string(captions.size());
+    for (const std::wstring& caption : captions)
+        payload += '\t' + Escape(caption);
+    return Ok(payload);
+}
+
+std::string Use(std::string& args) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    HWND window = args.empty() ? page.window : FindTopLevel(Unescape(args));
+    if (!window)
+        return "error no window";
+    page.target = window;
+    return Ok();
+}
+
+std::string SetText(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    const std::wstring text = Unescape(args);
+    LRESULT result = 0;
+    if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result))
+        return "error busy";
+    return result ? Ok() : "error refused";
+}
+
+std::string GetText(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    std::wstring text;
+    return ControlText(control, text) ? Ok(Escape(text)) : "error busy";
+}
+
+std::string Click(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    return Press(page.target, control) ? Ok() : "error not delivered";
+}
+
+std::string Key(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    static const std::map<std::string, WPARAM> keys = {
+        {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"tab", VK_TAB}, {"space", VK_SPACE}};
+    const auto key = keys.find(args);
+    if (key == keys.end())
+        return "error unknown key";
+    // Repeat count 1; the key-up also carries the previous-state and transition bits.
+    const LPARAM pressed = 1;
+    const LPARAM released = static_cast<LPARAM>(0xC0000001u);
+    if (!PostMessageW(control, WM_KEYDOWN, key->second, pressed) ||
+        !PostMessageW(control, WM_KEYUP, key->second, released))
+        return "error not delivered";
+    return Ok();
+}
+
+std::string Close(std::string& args) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    HWND window = args.empty() ? page.target : FindTopLevel(Unescape(args));
+    if (!window)
+        return "error no window";
+    return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? Ok() : "error not delivered";
+}
+
+// Selects entry <index> of a combobox and tells its dialog, as a pick by the user would.
+std::string SelectIndex(HWND control, long index) {
+    LRESULT result = 0;
+    if (!Send(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0, result))
+        return "error busy";
+    const WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE);
+    SendNotifyMessageW(GetParent(control), WM_COMMAND, command, reinterpret_cast<LPARAM>(control));
+    return Ok(std::to_string(result));
+}
+
+std::string Select(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    long index = 0;
+    if (!ParseInt(args, index))
+        return "error bad index";
+    return SelectIndex(control, index);
+}
+
+std::string SelectString(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    const std::wstring text = Unescape(args);
+    LRESULT index = 0;
+    if (!Send(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+              reinterpret_cast<LPARAM>(text.c_str()), index))
+        return "error busy";
+    return index == CB_ERR ? "error not found" : SelectIndex(control, static_cast<long>(index));
+}
+
+std::string List(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    LRESULT count = 0;
+    if (!Send(control, CB_GETCOUNT, 0, 0, count) || count < 0)
+        return "error busy";
+    std::string payload = std::to_string(count);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = 0;
+        if (!Send(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, length) || length < 0)
+            return "error busy";
+        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
+        LRESULT copied = 0;
+        if (!Send(control, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                  reinterpret_cast<LPARAM>(entry.data()), copied) ||
+            copied < 0)
+            return "error busy";
+        entry.resize(static_cast<size_t>(copied));
+        payload += '\t' + Escape(entry);
+    }
+    return Ok(payload);
+}
+
+std::string Selected(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    LRESULT index = 0;
+    return Send(control, CB_GETCURSEL, 0, 0, index) ? Ok(std::to_string(index)) : "error busy";
+}
+
+std::string Checked(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    LRESULT state = 0;
+    return Send(control, BM_GETCHECK, 0, 0, state) ? Ok(std::to_string(state)) : "error busy";
+}
+
+// The focused control of the page's thread: "<id> <caption of its top-level window>".
+std::string Focus(std::string&) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(page.threadId, &info))
+        return "error no thread info";
+    if (!info.hwndFocus)
+        return Ok("0");
+    const int id = GetDlgCtrlID(info.hwndFocus);
+    return Ok(std::to_string(id) + " " + Escape(Caption(GetAncestor(info.hwndFocus, GA_ROOT))));
+}
+
+std::string Box(std::string& args) {
+    if (std::string answer; !NeedPage(answer))
+        return answer;
+    const DWORD timeoutMs = TimeoutArg(args);
+    HWND box = WaitTopLevel(Unescape(args), timeoutMs);
+    if (!box)
+        return "timeout";
+    std::wstring text;
+    return LongestStatic(box, text) ? Ok(Escape(text)) : "error busy";
+}
+
+bool WaitDestroyed(HWND window, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+// Presses the OK button of a box and waits until the box is destroyed and the page waits for
+// input again, so the page's reaction to the closing (such as a focus move) is complete. A
+// box that is merely hidden may still be inside its modal loop.
+std::string BoxOk(std::string& args) {
+    if (std::string answer; !NeedPage(answer))
+        return answer;
+    HWND box = FindTopLevel(Unescape(args));
+    if (!box)
+        return "error no window";
+    HWND ok = GetDlgItem(box, IDOK);
+    const bool delivered =
+        ok ? Press(box, ok) : SendNotifyMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    if (!delivered)
+        return "error not delivered";
+    if (!WaitDestroyed(box, kDefaultWaitMs))
+        return "timeout";
+    return !IsWindow(page.window) || SyncPage(kDefaultWaitMs) ? Ok() : "timeout";
+}
+
+std::string Sync(std::string& args) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    return SyncPage(TimeoutArg(args)) ? Ok() : "timeout";
+}
+
+std::string Rect(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    RECT rect{};
+    if (control == page.target) {
+        GetClientRect(control, &rect);
+    } else {
+        GetWindowRect(control, &rect);
+        MapWindowPoints(HWND_DESKTOP, page.target, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return Ok(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+              std::to_string(rect.right) + " " + std::to_string(rect.bottom));
+}
+
+// Copies a rectangle of the target's client area: "<width> <height> <rrggbb...>" row by row.
+std::string Grab(std::string& args) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    long x = 0, y = 0, width = 0, height = 0;
+    if (!ParseInt(TakeWord(args), x) || !ParseInt(TakeWord(args), y) ||
+        !ParseInt(TakeWord(args), width) || !ParseInt(args, height) || width <= 0 || height <= 0)
+        return "error bad rectangle";
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC source = GetDC(page.target);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::string payload;
+    if (bitmap) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        const bool copied = BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+        SelectObject(memory, previous);
+        if (copied) {
+            payload = std::to_string(width) + " " + std::to_string(height) + " ";
+            const auto* pixel = static_cast<const unsigned char*>(bits);
+            static const char digits[] = "0123456789abcdef";
+            for (long i = 0; i < width * height; ++i, pixel += 4) {
+                for (int channel : {2, 1, 0}) { // stored blue, green, red
+                    payload += digits[pixel[channel] >> 4];
+                    payload += digits[pixel[channel] & 15];
+                }
+            }
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(page.target, source);
+    return payload.empty() ? "error grab failed" : Ok(payload);
+}
+
+void Answer(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+
+    const std::map<std::string, Handler> commands = {
+        {"attach", Attach},    {"wait", Wait},         {"gone", Gone},
+        {"windows", Windows},  {"use", Use},           {"set-text", SetText},
+        {"get-text", GetText}, {"click", Click},       {"key", Key},
+        {"close", Close},      {"select", Select},     {"select-string", SelectString},
+        {"list", List},        {"selected", Selected}, {"checked", Checked},
+        {"focus", Focus},      {"box", Box},           {"box-ok", BoxOk},
+        {"sync", Sync},        {"rect", Rect},         {"grab", Grab},
+    };
+
+    std::string line;
+    int c = 0;
+    while ((c = std::fgetc(stdin)) != EOF) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string args = line;
+        line.clear();
+        const std::string name = TakeWord(args);
+        if (name == "quit") {
+            Answer("ok");
+            break;
+        }
+        const auto command = commands.find(name);
+        Answer(command == commands.end() ? "error unknown command" : command->second(args));
+    }
+    return 0;
+}
