@@ -69,7 +69,10 @@ def world_towns(package_dir):
         if c["feature"] in GONE or not c["name"] or len(c["country"]) != 2:
             continue
         prefix = "US" + c["admin"] if c["country"] == "US" else c["country"]
-        yield Town(f"{prefix}{c['geonameid']}", c["name"], c["admin"], c["country"],
+        # A search reads what follows a comma as a state or country, so a name like
+        # "Washington, D.C." could never be found whole; it is "Washington" in DC.
+        name = c["name"].split(",")[0].strip()
+        yield Town(f"{prefix}{c['geonameid']}", name, c["admin"], c["country"],
                    c["population"], c["lat"], c["lon"])
 
 

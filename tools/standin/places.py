@@ -18,8 +18,11 @@ CITY, ZIP = "1", "4"
 MAX_MATCHES = 20
 _ZIP_QUERY = re.compile(r"(\d{5})(?:-\d{4})?")
 # Common ways of writing a country that are neither its ISO code nor its common English name.
-_COUNTRY_ALIASES = {"uk": "GB", "great britain": "GB", "england": "GB", "scotland": "GB",
-                    "wales": "GB", "usa": "US", "united states of america": "US", "america": "US"}
+# Keys are search keys, so "U.S." is "u s".
+_COUNTRY_ALIASES = {"uk": "GB", "u k": "GB", "great britain": "GB", "england": "GB",
+                    "scotland": "GB", "wales": "GB", "usa": "US", "u s": "US", "u s a": "US",
+                    "united states of america": "US", "america": "US"}
+_STATE_ALIASES = {"d c": "DC"}
 
 
 class Place:
@@ -72,6 +75,7 @@ class Directory:
         # A state wins a clash: "Paris, CA" means California, not Canada.
         for code, name in self.states.items():
             codes[search_key(name)] = codes[search_key(code)] = ("state", code)
+        codes.update((key, ("state", code)) for key, code in _STATE_ALIASES.items())
         return codes
 
     def _matching(self, key):

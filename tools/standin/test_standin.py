@@ -135,7 +135,8 @@ class ServiceTest(unittest.TestCase):
     def test_spellings_people_type(self):
         for where, expected in [("St%20Louis,%20MO", "St. Louis, MO"),
                                 ("Zurich", "Zürich, Switzerland"),
-                                ("New%20York", "New York City, NY")]:
+                                ("New%20York", "New York City, NY"),
+                                ("Washington,%20D.C.", "Washington, DC")]:
             with self.subTest(where=where):
                 self.assertEqual(self.found(where)[0][2], expected)
 
