@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+struct ProbeTargets;
+
 // Plain HTTP GET downloads with the program's user agent and Referer header.
 // Holds no handle between calls; a failure leaves a readable text in lastError().
 class WebClient {
@@ -23,6 +25,13 @@ public:
     uint32_t statusCode() const { return statusCode_; }
 
 private:
+    // FetchToMemory with the probe aimed at the given hosts; FetchToMemory passes the
+    // configured ones (see web/ConnectivityProbe.h).
+    friend bool FetchToMemoryProbing(WebClient& client, const char* url,
+                                     const ProbeTargets& targets);
+    // The probe, then the GET of url with its answer appended to text.
+    bool downloadText(const char* url, const ProbeTargets& targets, std::string& text);
+
     std::string body_;
     std::string lastError_;
     uint32_t statusCode_ = 0;

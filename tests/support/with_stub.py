@@ -24,6 +24,8 @@ def test_routes(stub):
     stub.route("/redirect", Reply(302, b"moved", {"Location": "/short"}))
     stub.route("/partial", Reply(200, b"P" * 4000, cut_after=1500))
     stub.route("/nul", Reply(200, b"abc\x00def"))
+    # A zero byte early in a longer answer: only the chunk holding it is cut short.
+    stub.route("/nul-long", Reply(200, b"H" * 100 + b"\x00" + b"M" * 4895 + b"TAIL"))
     stub.route("/echo", Reply(200, b"echo"))
     stub.route("/slow", Reply(200, b"slow", delay=0.5))
 
