@@ -67,15 +67,22 @@ class Directory:
         self._qualifiers = self._qualifier_codes()
 
     def _qualifier_codes(self):
-        """What may follow the comma in "City, X": a state or a country, by name or code."""
+        """What may follow the comma in "City, X": search key -> what it may mean, in order.
+
+        "CA" and "Georgia" are both a U.S. state and a country; the state comes
+        first, the country is tried when the state has no such town.
+        """
         codes = {}
-        for code, name in self.countries.items():
-            codes[search_key(name)] = codes[search_key(code)] = ("country", code)
-        codes.update((key, ("country", code)) for key, code in _COUNTRY_ALIASES.items())
-        # A state wins a clash: "Paris, CA" means California, not Canada.
-        for code, name in self.states.items():
-            codes[search_key(name)] = codes[search_key(code)] = ("state", code)
-        codes.update((key, ("state", code)) for key, code in _STATE_ALIASES.items())
+        states = [(search_key(name), code) for code, name in self.states.items()]
+        states += [(search_key(code), code) for code in self.states]
+        states += list(_STATE_ALIASES.items())
+        for key, code in states:
+            codes.setdefault(key, []).append(("state", code))
+        countries = [(search_key(name), code) for code, name in self.countries.items()]
+        countries += [(search_key(code), code) for code in self.countries]
+        countries += list(_COUNTRY_ALIASES.items())
+        for key, code in countries:
+            codes.setdefault(key, []).append(("country", code))
         return codes
 
     def _matching(self, key):
@@ -88,7 +95,7 @@ class Directory:
         where = where.strip()
         zip_match = _ZIP_QUERY.fullmatch(where)
         if zip_match:
-            return self._matching(zip_match.group(1))
+            return [p for p in self._matching(zip_match.group(1)) if p.type == ZIP]
         found = self._search_parts([part.strip() for part in where.split(",")])
         if not found and "," not in where and " " in where:
             # People often leave out the comma: "Paris TX", "Lyon France".
@@ -101,11 +108,8 @@ class Directory:
         if None in wanted or not search_key(city):
             return []
         found = [p for p in self._matching(search_key(city)) if p.type == CITY]
-        for kind, code in wanted:
-            if kind == "state":
-                found = [p for p in found if p.country == "US" and p.admin == code]
-            else:
-                found = [p for p in found if p.country == code]
+        for meanings in wanted:
+            found = next(filter(None, (_within(found, *m) for m in meanings)), [])
         return found[:MAX_MATCHES]
 
     def place(self, ident):
@@ -119,3 +123,9 @@ class Directory:
             if self._ids is None:
                 self._ids = {line.split("\t", 3)[2]: n for n, line in enumerate(self._lines)}
             return self._ids
+
+
+def _within(places, kind, code):
+    if kind == "state":
+        return [p for p in places if p.country == "US" and p.admin == code]
+    return [p for p in places if p.country == code]

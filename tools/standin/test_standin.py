@@ -130,7 +130,12 @@ class ServiceTest(unittest.TestCase):
             with self.subTest(where=where):
                 self.assertEqual([name for _, _, name in self.found(where)], [expected])
         self.assertEqual(self.found("Paris,%20Atlantis"), [])
-        self.assertEqual(self.found("Paris,%20CA"), [], "CA is California; it has no Paris")
+        # Both a state and a country: the state if it has such a town, else the country.
+        for where, expected in [("Athens,%20Georgia", "Athens, GA"),
+                                ("Tbilisi,%20Georgia", "Tbilisi, Georgia"),
+                                ("Paris,%20CA", "Paris, Canada")]:
+            with self.subTest(where=where):
+                self.assertEqual([name for _, _, name in self.found(where)], [expected])
 
     def test_spellings_people_type(self):
         for where, expected in [("St%20Louis,%20MO", "St. Louis, MO"),
