@@ -1,3 +1,4 @@
+#include "support/FailingAllocator.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"
 #include "web/WebClient.h"
@@ -48,6 +49,19 @@ TEST(FetchToMemory, BodyHoldsOnlyWhatTheLastCallRead) {
     EXPECT_EQ("", client.body());
     EXPECT_EQ("Failed to open URL nimbelle://no.scheme/x", client.lastError());
     EXPECT_EQ(200u, client.statusCode()); // no status was read this time
+}
+
+TEST(FetchToMemory, RunningOutOfMemoryReportsFalseInsteadOfThrowing) {
+    WebClient client;
+    ASSERT_TRUE(fetch(client, "/short"));
+    const std::string url = StubUrl("/long"); // too long to be held without allocating
+    bool result = true;
+    {
+        AllocationsFail noMemory;
+        result = client.FetchToMemory(url.c_str());
+    }
+    EXPECT_FALSE(result);
+    EXPECT_EQ("", client.body());
 }
 
 TEST(FetchToMemory, AZeroByteEndsWhatItsChunkAdds) {
