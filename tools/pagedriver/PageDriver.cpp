@@ -3,7 +3,23 @@
 // One command per line on stdin, one answer line on stdout:
 //   "ok[ <payload>]", "timeout" or "error <reason>".
 // Texts travel escaped both ways (\\, \t, \n, \r) and as UTF-8; they reach the page only
-// through the UTF-16 messages, the only form that crosses processes intact.
+// through the UTF-16 messages, the only form that crosses processes intact. Lists answer
+// "<count>\t<item>\t<item>...".
+//
+//   attach <ms> <caption>     wait for the page; later lookups stay in its process
+//   wait|gone <ms> <caption>  a window with the caption is shown / has been destroyed
+//   windows                   captions of the process's visible top-level windows
+//   use [<caption>]           address the controls of that window (none: the page)
+//   set-text|get-text <id> [<text>], click <id>, key <id> return|escape|tab|space
+//   select <id> <index>, select-string <id> <text>, list <id>, selected <id>, checked <id>
+//   focus                     "<id> <caption>" of the focused control of the page's thread
+//   box <ms> <caption>        wait for a box and answer its message text
+//   box-ok <caption>          press its OK and wait until the page takes input again
+//   close [<caption>]         the close box
+//   sync [<ms>]               wait until the page's thread is in a message loop
+//   rect <id>                 client-relative rectangle (id 0: the client area)
+//   grab <x> <y> <w> <h>      client pixels, "<w> <h> <rrggbb...>"; syscolor <index>
+//   quit
 //
 // Commands that may open a modal box on the page are delivered with SendNotifyMessageW: the
 // driver does not wait for them, yet they keep their order with a later "sync" (a sent
@@ -156,9 +172,9 @@ HWND WaitTopLevel(const std::wstring& caption, DWORD timeoutMs) {
     }
 }
 
-bool WaitGone(const std::wstring& caption, DWORD timeoutMs) {
+bool WaitDestroyed(HWND window, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
-    while (FindTopLevel(caption)) {
+    while (IsWindow(window)) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
         Sleep(kPollMs);
@@ -300,9 +316,12 @@ std::string Wait(std::string& args) {
     return WaitTopLevel(Unescape(args), timeoutMs) ? Ok() : "timeout";
 }
 
+// Waits until the window now shown with this caption is destroyed. A box that is merely
+// hidden may still be inside its modal loop; the page itself goes with its process.
 std::string Gone(std::string& args) {
     const DWORD timeoutMs = TimeoutArg(args);
-    return WaitGone(Unescape(args), timeoutMs) ? Ok() : "timeout";
+    HWND window = FindTopLevel(Unescape(args));
+    return !window || WaitDestroyed(window, timeoutMs) ? Ok() : "timeout";
 }
 
 std::string Windows(std::string&) {
@@ -488,19 +507,8 @@ std::string Box(std::string& args) {
     return LongestStatic(box, text) ? Ok(Escape(text)) : "error busy";
 }
 
-bool WaitDestroyed(HWND window, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(kPollMs);
-    }
-    return true;
-}
-
 // Presses the OK button of a box and waits until the box is destroyed and the page waits for
-// input again, so the page's reaction to the closing (such as a focus move) is complete. A
-// box that is merely hidden may still be inside its modal loop.
+// input again, so the page's reaction to the closing (such as a focus move) is complete.
 std::string BoxOk(std::string& args) {
     if (std::string answer; !NeedPage(answer))
         return answer;
@@ -583,6 +591,16 @@ std::string Grab(std::string& args) {
     return payload.empty() ? "error grab failed" : Ok(payload);
 }
 
+// A system colour as "r g b"; the driver shares the page's Wine prefix, so its colours.
+std::string SysColor(std::string& args) {
+    long index = 0;
+    if (!ParseInt(args, index))
+        return "error bad index";
+    const COLORREF colour = GetSysColor(static_cast<int>(index));
+    return Ok(std::to_string(GetRValue(colour)) + " " + std::to_string(GetGValue(colour)) + " " +
+              std::to_string(GetBValue(colour)));
+}
+
 void Answer(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
@@ -596,13 +614,14 @@ int main() {
     _setmode(_fileno(stdout), _O_BINARY);
 
     const std::map<std::string, Handler> commands = {
-        {"attach", Attach},    {"wait", Wait},         {"gone", Gone},
-        {"windows", Windows},  {"use", Use},           {"set-text", SetText},
-        {"get-text", GetText}, {"click", Click},       {"key", Key},
-        {"close", Close},      {"select", Select},     {"select-string", SelectString},
-        {"list", List},        {"selected", Selected}, {"checked", Checked},
-        {"focus", Focus},      {"box", Box},           {"box-ok", BoxOk},
-        {"sync", Sync},        {"rect", Rect},         {"grab", Grab},
+        {"attach", Attach},     {"wait", Wait},         {"gone", Gone},
+        {"windows", Windows},   {"use", Use},           {"set-text", SetText},
+        {"get-text", GetText},  {"click", Click},       {"key", Key},
+        {"close", Close},       {"select", Select},     {"select-string", SelectString},
+        {"list", List},         {"selected", Selected}, {"checked", Checked},
+        {"focus", Focus},       {"box", Box},           {"box-ok", BoxOk},
+        {"sync", Sync},         {"rect", Rect},         {"grab", Grab},
+        {"syscolor", SysColor},
     };
 
     std::string line;
