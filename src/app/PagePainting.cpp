@@ -35,29 +35,59 @@ int SetupPage::paintBackground(HDC dc) const {
     return 1;
 }
 
-HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
-    SetBkMode(dc, TRANSPARENT);
+HFONT SetupPage::fontFor(int controlId) const {
     switch (controlId) {
     case IDC_TITLE:
-        SelectObject(dc, titleFont_.get());
+        return titleFont_.get();
+    case IDC_WHY_LINK:
+    case IDC_PRIVACY_LINK:
+        return linkFont_.get();
+    case IDC_BRANDING_MARK:
+        return smallFont_.get();
+    default:
+        return labelFont_.get();
+    }
+}
+
+HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, fontFor(controlId));
+    switch (controlId) {
+    case IDC_TITLE:
         SetTextColor(dc, kTitleText);
         return bannerBrush_.get();
     case IDC_WHY_LINK:
     case IDC_PRIVACY_LINK:
-        SelectObject(dc, linkFont_.get());
         SetTextColor(dc, kLinkText);
         return bannerBrush_.get();
     case IDC_BRANDING_MARK:
-        SelectObject(dc, smallFont_.get());
-        return faceBrush_;
     case IDC_BRANDING:
-        SelectObject(dc, labelFont_.get());
         return faceBrush_;
     default:
-        SelectObject(dc, labelFont_.get());
         SetTextColor(dc, kLabelText);
         return bannerBrush_.get();
     }
+}
+
+BOOL CALLBACK SetupPage::applyTextFont(HWND control, LPARAM page) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const bool text = lstrcmpiA(className, "Static") == 0;
+    const bool radio =
+        lstrcmpiA(className, "Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+    if (text || radio) {
+        const auto* self = reinterpret_cast<const SetupPage*>(page);
+        SendMessageA(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(self->fontFor(GetDlgCtrlID(control))), FALSE);
+    }
+    return TRUE;
+}
+
+void SetupPage::applyTextFonts() const {
+    // Some static controls select their own font after asking for colours, which
+    // would lose the one chosen above: give each text and radio its font up front too.
+    EnumChildWindows(dialog_, applyTextFont, reinterpret_cast<LPARAM>(this));
 }
 
 void SetupPage::centerOnWorkArea() const {

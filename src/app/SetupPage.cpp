@@ -38,6 +38,7 @@ SetupPage::SetupPage(HWND dialog)
     titleFont_ = GdiObject<HFONT>(verdana(24, false));
     bannerBrush_ = GdiObject<HBRUSH>(CreateSolidBrush(kBannerBlue));
     faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
+    applyTextFonts();
     chosenPlace_.clear();
 }
 

@@ -32,6 +32,9 @@ public:
 
 private:
     void fillYearList() const;
+    HFONT fontFor(int controlId) const;
+    void applyTextFonts() const;
+    static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
 
