@@ -139,6 +139,7 @@ std::wstring Caption(HWND window) {
 struct CaptionQuery {
     const std::wstring* caption;
     DWORD processId;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -146,7 +147,8 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     auto* query = reinterpret_cast<CaptionQuery*>(param);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (!IsWindowVisible(window) || (query->processId && processId != query->processId))
+    if ((query->visibleOnly && !IsWindowVisible(window)) ||
+        (query->processId && processId != query->processId))
         return TRUE;
     if (Caption(window) != *query->caption)
         return TRUE;
@@ -154,9 +156,9 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     return FALSE;
 }
 
-// A visible top-level window with this caption, of the page's process once it is known.
-HWND FindTopLevel(const std::wstring& caption) {
-    CaptionQuery query{&caption, page.processId, nullptr};
+// A top-level window with this caption, of the page's process once it is known.
+HWND FindTopLevel(const std::wstring& caption, bool visibleOnly = true) {
+    CaptionQuery query{&caption, page.processId, visibleOnly, nullptr};
     EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
@@ -316,11 +318,11 @@ std::string Wait(std::string& args) {
     return WaitTopLevel(Unescape(args), timeoutMs) ? Ok() : "timeout";
 }
 
-// Waits until the window now shown with this caption is destroyed. A box that is merely
-// hidden may still be inside its modal loop; the page itself goes with its process.
+// Waits until the window with this caption, shown or already hidden, is destroyed. A box that
+// is merely hidden may still be inside its modal loop; the page itself goes with its process.
 std::string Gone(std::string& args) {
     const DWORD timeoutMs = TimeoutArg(args);
-    HWND window = FindTopLevel(Unescape(args));
+    HWND window = FindTopLevel(Unescape(args), false);
     return !window || WaitDestroyed(window, timeoutMs) ? Ok() : "timeout";
 }
 

@@ -1,0 +1,462 @@
+#!/usr/bin/env python3
+"""End-to-end journeys through the setup page: the loopback build of the program runs under
+Wine beside a local vendor stub, and the page driver plays the user.
+
+Run under one X server for the whole suite, e.g.
+  xvfb-run -a -s "-screen 0 1024x768x24" python3 journeys.py --exe ... --driver ... --port N
+with WINEPREFIX pointing at the tests' Wine prefix.
+"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+
+from pagerun import (APPS_SECTION, BACK, CELSIUS, DISPLAY_SECTION, FAHRENHEIT,  # noqa: E402
+                     FEMALE, HELP_BOX, MALE, NEXT, PAGE, PICKER, PICKER_CANCEL, PICKER_LIST,
+                     PICKER_OK, PLACE, PRIVACY_LINK, PROFILE_SECTION, SETUP_BOX, TITLE,
+                     VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun, apps_ini_path)
+from vendor_stub import Reply, VendorStub, xml  # noqa: E402
+
+NOT_RECOGNISED = "We do not recognize that location. Please try again."
+ENTER_LOCATION = "Please enter a location."
+SET_YEAR = "Please set your year of birth."
+HELP_TEXT = "\r\n".join([
+    "Zip Code or city:",
+    "Your Zip Code or city name is required in order for us to",
+    "provide you with weather information that is specific to your area.",
+    "",
+    "Gender or Year of Birth:",
+    "We ask for year of birth as part of our compliance with the Children's",
+    "Online Privacy Protection Act of 1998. In addition, we ask for gender,",
+    "year of birth and Zip Code or city name so that we and our affiliates",
+    "may provide you with a more personalized experience.",
+    "",
+    "Fahrenheit vs. Celsius:",
+    "This is required to set your weather unit preference. We will display",
+    "temperature in the unit you specify.",
+]) + "\r\n\r\n"
+
+BANNER = (111, 139, 222)
+TITLE_TEXT = (214, 223, 245)
+LINK_TEXT = (0, 0, 255)
+LABEL_TEXT = (255, 255, 255)
+BAND_HEIGHT = 58
+COLOR_BTNFACE = 15
+
+SPRINGFIELD_IL = ("USIL0453", "1", "Springfield, IL")
+SPRINGFIELD_MA = ("USMA0421", "1", "Springfield, MA")
+SPRINGFIELD_MA_TOWN = ("USMA9907", "4", "Springfield, MA")
+SHELBYVILLE = ("USTN0441", "1", "Shelbyville, TN")
+
+def search_answer(*places):
+    locs = "".join(f'<loc id="{i}" type="{t}">{name}</loc>' for i, t, name in places)
+    return f'<search ver="1.0">{locs}</search>'
+
+
+def detail_answer(country="US", dma="648", state="IL", zip_code="62701"):
+    return (f'<weather ver="1.0"><eloc><ctry>{country}</ctry><dma>{dma}</dma><st>{state}</st>'
+            f"<zip>{zip_code}</zip></eloc></weather>")
+
+
+class Suite:
+    """What every journey shares: paths, the environment, one stub and one driver."""
+
+    def __init__(self, args):
+        self.exe = os.path.abspath(args.exe)
+        self.work = os.path.abspath(args.work)
+        self.shot = args.shot
+        self.env = dict(os.environ)
+        prefix = self.env.get("WINEPREFIX")
+        if not prefix:
+            raise SystemExit("journeys: WINEPREFIX must name the tests' Wine prefix")
+        self.apps_ini = apps_ini_path(prefix)
+        self.stub = VendorStub(args.port).start()
+        self.driver_exe = os.path.abspath(args.driver)
+        self.driver = Driver(self.driver_exe, self.env)
+
+    def fresh_driver(self):
+        if not self.driver.alive():
+            self.driver = Driver(self.driver_exe, self.env)
+
+    def close(self):
+        self.driver.quit()
+        self.stub.stop()
+
+
+SUITE = None
+
+
+class Journey(unittest.TestCase):
+    maxDiff = None
+
+    def open_page(self, search=None, detail=None, stale=None):
+        """Starts the program with the given answers for the search and the detail service."""
+        SUITE.fresh_driver()
+        run = PageRun(SUITE, self.id().rsplit(".", 1)[-1])
+        run.prepare()
+        if search is not None:
+            run.stub.route("/search/search/", search)
+        run.stub.route("/weather/local/", detail if detail is not None else xml(detail_answer()))
+        for name, body in (stale or {}).items():
+            os.makedirs(run.temp, exist_ok=True)
+            with open(os.path.join(run.temp, name), "wb") as f:
+                f.write(body)
+        self.addCleanup(run.stop)
+        run.start()
+        return run
+
+    # -- expectations ----------------------------------------------------------------------
+    def assertPaths(self, run, expected):
+        """The stub's requests in order; a pattern item must match the whole path."""
+        actual = run.stub.paths()
+        matches = len(actual) == len(expected) and all(
+            e.fullmatch(a) if isinstance(e, re.Pattern) else e == a
+            for a, e in zip(actual, expected))
+        if not matches:
+            shown = [e.pattern if isinstance(e, re.Pattern) else e for e in expected]
+            self.fail(f"requests differ\n  expected: {shown}\n  actual:   {actual}")
+        for path in actual:
+            for number in re.findall(r"[?&]rnd=(\d+)", path):
+                self.assertLessEqual(int(number), 32767, path)
+
+    def assertExit(self, run, code):
+        self.assertEqual(run.exit_code(), code, "exit code of the program")
+
+    def assertCommitted(self, run, place, details=("US", "648", "IL", "62701"), yob="75",
+                        gender="F", temperature="F"):
+        ini = run.ini()
+        apps = ini.get(APPS_SECTION, {})
+        self.assertEqual(set(apps), {"ea", "su"})
+        self.assertIn(apps["ea"], run.opened, "ea is the day the page opened")
+        self.assertEqual(apps["su"], apps["ea"])
+        self.assertEqual(ini.get(DISPLAY_SECTION), {"temperature": temperature})
+        country, dma, state, zip_code = details
+        place_id, place_type, name = place
+        self.assertEqual(ini.get(PROFILE_SECTION), {
+            "yob": yob, "gender": gender, "locCountry": country, "locDisplayName": name,
+            "locDMA": dma, "locID": place_id, "locState": state, "locType": place_type,
+            "locZip": zip_code})
+        self.assertEqual(ini.get(VENDOR_SECTION), {"InstallID": PageRun.INSTALL_ID})
+
+    def assertNothingCommitted(self, run):
+        self.assertEqual(run.ini_bytes(), run.initial_ini, "apps.ini must be untouched")
+
+    def assertPageWaits(self, run, focused):
+        """Only the page is shown and the focus sits on the given control of the page."""
+        self.assertEqual(run.driver.windows(), [PAGE])
+        self.assertEqual(run.driver.focus(), (focused, PAGE))
+        self.assertIsNone(run.process.poll(), "the page must stay open")
+
+    def next_to_box(self, run, caption):
+        run.driver.click(NEXT)
+        text = run.driver.box(caption)
+        self.assertIsNotNone(text, f"no box {caption!r}; shown: {run.driver.windows()}")
+        return text
+
+    def type_place_and_year(self, run, place, year="1975"):
+        run.driver.set_text(PLACE, place)
+        run.driver.select_string(YEAR, year)
+
+    def leave_by_back(self, run):
+        run.driver.click(BACK)
+        self.assertExit(run, 0)
+
+
+def search_paths(typed, escaped=None):
+    """The reachability request (as typed) and the download (escaped, with rnd)."""
+    escaped = escaped if escaped is not None else typed
+    return [f"/search/search/?where={typed}",
+            re.compile(re.escape(f"/search/search/?where={escaped}&rnd=") + r"\d+")]
+
+
+def detail_path(place_id):
+    return re.compile(re.escape(f"/weather/local/{place_id}?eloc=%2A&rnd=") + r"\d+")
+
+
+class ResolvedPlaces(Journey):
+    def test_single_match_commits_profile(self):
+        search = search_answer(SPRINGFIELD_IL)
+        run = self.open_page(xml(search))
+        d = run.driver
+        years = d.entries(YEAR)
+        self.assertEqual((len(years), years[0], years[-1]), (93, "1994", "1902"))
+        self.assertEqual(years, [str(y) for y in range(1994, 1901, -1)])
+        self.assertEqual(d.selected(YEAR), -1)
+        self.assertEqual([d.checked(c) for c in (CELSIUS, FAHRENHEIT, FEMALE, MALE)],
+                         [0, 1, 1, 0])
+
+        self.type_place_and_year(run, "Springfield")
+        d.click(NEXT)
+        self.assertExit(run, 1)
+        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
+                               detail_path("USIL0453"), run.beacon(90)])
+        self.assertCommitted(run, SPRINGFIELD_IL)
+        self.assertEqual(run.answer_file("loc.xml"), search.encode())
+        self.assertEqual(run.answer_file("xloc.xml"), detail_answer().encode())
+
+    def test_second_of_equal_names_stores_the_first(self):
+        places = (SPRINGFIELD_MA, SPRINGFIELD_IL, SPRINGFIELD_MA_TOWN)
+        run = self.open_page(xml(search_answer(*places)))
+        d = run.driver
+        self.type_place_and_year(run, "Springfield", "1902")
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        d.use(PICKER)
+        self.assertEqual(d.entries(PICKER_LIST), [p[2] for p in places])
+        self.assertEqual(d.selected(PICKER_LIST), 0)
+        d.select(PICKER_LIST, 2)
+        d.click(PICKER_OK)
+        self.assertExit(run, 1)
+        self.assertCommitted(run, SPRINGFIELD_MA, yob="02")
+        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
+                               detail_path(SPRINGFIELD_MA[0]), run.beacon(90)])
+
+    def test_cancelled_picker_shows_nothing_and_next_searches_again(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        d = run.driver
+        self.type_place_and_year(run, "ville")
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        d.use(PICKER)
+        d.click(PICKER_CANCEL)
+        self.assertEqual(d.gone(PICKER), "ok")
+        d.use()
+        d.sync()
+        self.assertEqual(d.windows(), [PAGE])
+        self.assertPaths(run, [run.beacon(17), *search_paths("ville")])
+
+        run.stub.clear()
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        self.assertPaths(run, search_paths("ville"))
+        d.use(PICKER)
+        d.select(PICKER_LIST, 1)
+        d.key(PICKER_LIST, "return")  # Enter accepts like OK
+        self.assertExit(run, 1)
+        self.assertCommitted(run, SHELBYVILLE)
+
+    def test_year_missing_then_commits_without_new_search(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+        d = run.driver
+        d.set_text(PLACE, "Springfield")
+        self.assertEqual(self.next_to_box(run, YEAR_BOX), SET_YEAR)
+        d.box_ok(YEAR_BOX)
+        self.assertPageWaits(run, YEAR)
+        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
+                               detail_path("USIL0453")])
+
+        run.stub.clear()
+        d.set_text(PLACE, "Shelbyville")
+        d.select_string(YEAR, "1994")
+        d.click(NEXT)
+        self.assertExit(run, 1)
+        self.assertPaths(run, [run.beacon(90)])
+        self.assertCommitted(run, SPRINGFIELD_IL, yob="94")
+
+    def test_failed_detail_download_commits_empty_details(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)), detail=Reply(500, b"down"))
+        self.type_place_and_year(run, "Springfield")
+        run.driver.click(NEXT)
+        self.assertExit(run, 1)
+        self.assertCommitted(run, SPRINGFIELD_IL, details=("", "", "", ""))
+        self.assertIsNone(run.answer_file("xloc.xml"))
+        self.assertEqual(run.stub.paths()[-1], run.beacon(90))
+
+    def test_stale_long_answers_do_not_leak_into_new_ones(self):
+        padding = "<!-- " + "x" * 6000 + " -->"
+        stale = {
+            "loc.xml": (search_answer(SHELBYVILLE, SPRINGFIELD_MA) + padding).encode(),
+            "xloc.xml": (detail_answer("ZZ", "999", "QQ", "99999")[:-len("</weather>")]
+                         + padding + "</weather>").encode(),
+        }
+        search = search_answer(SPRINGFIELD_IL)
+        run = self.open_page(xml(search), stale=stale)
+        self.type_place_and_year(run, "Springfield")
+        run.driver.click(NEXT)
+        self.assertExit(run, 1)
+        self.assertEqual(run.answer_file("loc.xml"), search.encode())
+        self.assertEqual(run.answer_file("xloc.xml"), detail_answer().encode())
+        self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_blank_and_ampersand_reach_the_service(self):
+        typed = "Fort Worth & Dallas"
+        run = self.open_page(xml(search_answer(("USTX0210", "1", "Fort Worth, TX"))))
+        self.type_place_and_year(run, typed)
+        run.driver.click(NEXT)
+        self.assertExit(run, 1)
+        # The reachability request passes the text as typed; Wine's internet layer writes the
+        # blank as %20 on the wire by itself. The "&" stays raw in both requests.
+        self.assertPaths(run, [run.beacon(17),
+                               *search_paths("Fort%20Worth%20&%20Dallas"),
+                               detail_path("USTX0210"), run.beacon(90)])
+
+
+class RefusedPlaces(Journey):
+    """Next that cannot resolve the place: a message, the focus back in the place field,
+    the page stays, and Back afterwards still leaves cleanly."""
+
+    def refuse(self, run, typed, message):
+        self.type_place_and_year(run, typed)
+        self.assertEqual(self.next_to_box(run, SETUP_BOX), message)
+        run.driver.box_ok(SETUP_BOX)
+        self.assertPageWaits(run, PLACE)
+
+    def leave(self, run):
+        run.stub.clear()
+        self.leave_by_back(run)
+        self.assertPaths(run, [run.beacon(91)])
+        self.assertNothingCommitted(run)
+
+    def test_no_place_typed(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+        self.refuse(run, "", ENTER_LOCATION)
+        self.assertPaths(run, [run.beacon(17)])
+        self.leave(run)
+
+    def test_place_not_found(self):
+        run = self.open_page(xml(search_answer()))
+        self.refuse(run, "Nowhere", NOT_RECOGNISED)
+        self.assertPaths(run, [run.beacon(17), *search_paths("Nowhere")])
+        self.leave(run)
+
+    def test_error_answer(self):
+        run = self.open_page(xml('<error><err type="0">No such place</err></error>'))
+        self.refuse(run, "Nowhere", NOT_RECOGNISED)
+        self.assertPaths(run, [run.beacon(17), *search_paths("Nowhere")])
+        self.leave(run)
+
+    def test_service_unreachable(self):
+        run = self.open_page(Reply(503, b"busy"))
+        self.refuse(run, "Springfield", NOT_RECOGNISED)
+        self.assertPaths(run, [run.beacon(17), "/search/search/?where=Springfield"])
+        self.leave(run)
+
+    def test_download_failing_after_reachability(self):
+        found = xml(search_answer(SPRINGFIELD_IL))
+        run = self.open_page(lambda r: Reply(500, b"down") if "rnd=" in r.path else found)
+        self.refuse(run, "Springfield", NOT_RECOGNISED)
+        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield")])
+        self.assertIsNone(run.answer_file("loc.xml"))
+        self.leave(run)
+
+
+class LeavingAndAnswers(Journey):
+    def test_back_escape_and_close_box_leave_without_commit(self):
+        ways = {
+            "back": lambda d: d.click(BACK),
+            "escape": lambda d: d.key(PLACE, "escape"),
+            "close box": lambda d: d.close(PAGE),
+        }
+        for way, leave in ways.items():
+            with self.subTest(way=way):
+                run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+                run.driver.set_text(PLACE, "Springfield")
+                leave(run.driver)
+                self.assertExit(run, 0)
+                self.assertPaths(run, [run.beacon(17), run.beacon(91)])
+                self.assertNothingCommitted(run)
+
+    def test_radios_are_followed_to_the_commit(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+        d = run.driver
+        for control in (CELSIUS, FAHRENHEIT, CELSIUS, MALE, FEMALE, MALE):
+            d.click(control)
+        d.sync()
+        self.assertEqual([d.checked(c) for c in (CELSIUS, FAHRENHEIT, FEMALE, MALE)],
+                         [1, 0, 0, 1])
+        self.type_place_and_year(run, "Springfield")
+        d.key(PLACE, "return")  # Enter in the place field is Next
+        self.assertExit(run, 1)
+        self.assertCommitted(run, SPRINGFIELD_IL, gender="M", temperature="C")
+
+    def test_why_link_shows_help_and_changes_nothing(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+        d = run.driver
+        d.click(WHY_LINK)
+        text = d.box(HELP_BOX)
+        self.assertEqual(len(text or ""), 582)
+        self.assertEqual(text, HELP_TEXT)
+        d.box_ok(HELP_BOX)
+        self.assertEqual(d.windows(), [PAGE])
+        self.assertPaths(run, [run.beacon(17)])
+        self.assertEqual([d.checked(c) for c in (CELSIUS, FAHRENHEIT, FEMALE, MALE)],
+                         [0, 1, 1, 0])
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
+
+class Painting(Journey):
+    def grab_page(self, run):
+        """The whole client area, once the page's own painting has reached the screen."""
+        d = run.driver
+        _, _, width, height = d.rect(0)
+        deadline = time.time() + 10
+        while True:
+            rows = d.grab(0, 0, width, height)
+            if rows[1][1] == BANNER or time.time() > deadline:
+                return rows
+            time.sleep(0.1)
+
+    def count(self, rows, rect, colour, min_x=0):
+        left, top, right, bottom = rect
+        return sum(1 for y in range(max(top, 0), min(bottom, len(rows)))
+                   for x in range(max(left + min_x, 0), min(right, len(rows[0])))
+                   if rows[y][x] == colour)
+
+    def test_banner_band_and_text_colours(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
+        d = run.driver
+        rows = self.grab_page(run)
+        if SUITE.shot:
+            subprocess.run(["import", "-window", "root", SUITE.shot], env=SUITE.env,
+                           timeout=30, check=False)
+        height, width = len(rows), len(rows[0])
+        face = d.syscolor(COLOR_BTNFACE)
+        edge = height - BAND_HEIGHT
+        column = [rows[y][width - 2] for y in range(height)]
+        self.assertEqual(set(column[:edge]), {BANNER}, "blue above the band")
+        self.assertEqual((column[edge], column[-1]), (face, face), "button face band")
+
+        for control, colour, min_x in ((TITLE, TITLE_TEXT, 0), (WHY_LINK, LINK_TEXT, 0),
+                                       (PRIVACY_LINK, LINK_TEXT, 0),
+                                       (FEMALE, LABEL_TEXT, 16), (MALE, LABEL_TEXT, 16)):
+            with self.subTest(control=control):
+                rect = d.rect(control)
+                self.assertGreaterEqual(self.count(rows, rect, colour, min_x), 5,
+                                        f"text colour {colour} in {rect}")
+        for control in (TITLE, WHY_LINK, PRIVACY_LINK):
+            with self.subTest(background=control):
+                left, top, right, bottom = rect = d.rect(control)
+                area = (right - left) * (bottom - top)
+                self.assertGreater(self.count(rows, rect, BANNER), area // 2)
+        self.leave_by_back(run)
+
+
+def main():
+    global SUITE
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True, help="the loopback build of the page")
+    parser.add_argument("--driver", required=True, help="PageDriver.exe")
+    parser.add_argument("--port", type=int, required=True, help="the loopback stub's port")
+    parser.add_argument("--work", default=os.path.join(os.getcwd(), "journeys"),
+                        help="folder for the journeys' copies of the program")
+    parser.add_argument("--shot", help="where to save a screenshot of the page")
+    args, rest = parser.parse_known_args()
+    SUITE = Suite(args)
+    try:
+        program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
+    finally:
+        SUITE.close()
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
