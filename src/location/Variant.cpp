@@ -1,0 +1,29 @@
+#include "location/Variant.h"
+
+Variant Variant::text(const std::wstring& value) {
+    Variant v;
+    v.v_.bstrVal = SysAllocString(value.c_str());
+    if (v.v_.bstrVal) {
+        v.v_.vt = VT_BSTR;
+    }
+    return v;
+}
+
+Variant Variant::boolean(bool value) {
+    Variant v;
+    v.v_.vt = VT_BOOL;
+    v.v_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+VARIANT* Variant::put() {
+    VariantClear(&v_);
+    return &v_;
+}
+
+std::wstring Variant::textValue() const {
+    if (v_.vt != VT_BSTR || !v_.bstrVal) {
+        return std::wstring();
+    }
+    return std::wstring(v_.bstrVal);
+}

@@ -1,0 +1,58 @@
+#include "location/XmlDocument.h"
+
+#include "location/BStr.h"
+#include "location/Variant.h"
+#include "location/XmlGuids.h"
+
+namespace {
+// In-process server, in-process handler or local server.
+constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+
+std::wstring widen(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 1) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length) - 1);
+    return wide;
+}
+
+// Answers come over plain HTTP and may be forged. A real answer has no document type
+// declaration, so the parser is told to refuse one (no entity expansion without bound)
+// and never to fetch anything the answer names (no other files or hosts). A component
+// that cannot be told so is not trusted with the file.
+bool refuseDeclarations(const ComPtr<IXMLDOMDocument>& document) {
+    const ComPtr<IXMLDOMDocument2> settings = document.query<IXMLDOMDocument2>(kIidXmlDomDocument2);
+    const BStr prohibitDtd(L"ProhibitDTD");
+    return settings && prohibitDtd.get() &&
+           SUCCEEDED(settings->setProperty(prohibitDtd.get(), Variant::boolean(true).get())) &&
+           SUCCEEDED(document->put_resolveExternals(VARIANT_FALSE));
+}
+
+// Some components accept the setting above and still keep a declaration; its entities
+// would expand when a value is read, so such a document is not read at all.
+bool hasDeclaration(const ComPtr<IXMLDOMDocument>& document) {
+    ComPtr<IXMLDOMDocumentType> declaration;
+    return FAILED(document->get_doctype(declaration.put())) || declaration;
+}
+} // namespace
+
+AnswerDocument openAnswerDocument(const std::string& path) {
+    ComPtr<IXMLDOMDocument> document;
+    if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, kAnyServer, kIidXmlDomDocument,
+                                document.putVoid())) ||
+        !document || !refuseDeclarations(document)) {
+        return AnswerDocument();
+    }
+    // The load's own status is not consulted: a document element is the only test.
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    document->load(Variant::text(widen(path)).get(), &loaded);
+
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(document->get_documentElement(root.put())) || !root || hasDeclaration(document)) {
+        return AnswerDocument();
+    }
+    return AnswerDocument(std::move(document), XmlCursor(std::move(root)));
+}
