@@ -52,6 +52,20 @@ bool saveAnswer(HttpGet& get, const std::string& path) {
 }
 } // namespace
 
+bool WebClient::acceptStatus(HttpGet& get) {
+    statusCode_ = 0;
+    uint32_t status = 0;
+    if (!get.QueryStatus(status)) {
+        return false;
+    }
+    statusCode_ = status;
+    if (status >= kFirstFailingStatus) {
+        lastError_ = statusReport(status);
+        return false;
+    }
+    return true;
+}
+
 WebClient::WebClient() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
@@ -68,15 +82,8 @@ bool WebClient::FetchToFile(std::string url, std::string path) {
         if (!get.OpenSession() || !get.OpenUrl(requestUrl.c_str())) {
             return false;
         }
-        statusCode_ = 0;
-        uint32_t status = 0;
-        if (!get.QueryStatus(status)) {
-            return false;
-        }
-        statusCode_ = status;
-        if (status >= kFirstFailingStatus) {
-            lastError_ = statusReport(status); // an older file at path stays as it was
-            return false;
+        if (!acceptStatus(get)) {
+            return false; // an older file at path stays as it was
         }
         return saveAnswer(get, path);
     } catch (const std::exception&) {
@@ -116,14 +123,7 @@ bool WebClient::downloadText(const char* url, const ProbeTargets& targets, std::
         lastError_ = std::string("Failed to open URL ") + url;
         return false;
     }
-    statusCode_ = 0;
-    uint32_t status = 0;
-    if (!get.QueryStatus(status)) {
-        return false;
-    }
-    statusCode_ = status;
-    if (status >= kFirstFailingStatus) {
-        lastError_ = statusReport(status);
+    if (!acceptStatus(get)) {
         return false;
     }
     // One spare byte terminates each chunk: the answer is taken as text, so a zero byte

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+class HttpGet;
 struct ProbeTargets;
 
 // Plain HTTP GET downloads with the program's user agent and Referer header.
@@ -31,6 +32,8 @@ private:
                                      const ProbeTargets& targets);
     // The probe, then the GET of url with its answer appended to text.
     bool downloadText(const char* url, const ProbeTargets& targets, std::string& text);
+    // Records the answer's status; true when it is below 300, else lastError tells why.
+    bool acceptStatus(HttpGet& get);
 
     std::string body_;
     std::string lastError_;
