@@ -12,6 +12,7 @@
 //   use [<caption>]           address the controls of that window (none: the page)
 //   set-text|get-text <id> [<text>], click <id>, key <id> return|escape|tab|space
 //   select <id> <index>, select-string <id> <text>, list <id>, selected <id>, checked <id>
+//   drop <id> 1|0             open or close a combo box's list
 //   focus                     "<id> <caption>" of the focused control of the page's thread
 //   box <ms> <caption>        wait for a box and answer its message text
 //   box-ok <caption>          press its OK and wait until the page takes input again
@@ -483,6 +484,17 @@ std::string Checked(std::string& args) {
     return Send(control, BM_GETCHECK, 0, 0, state) ? Ok(std::to_string(state)) : "error busy";
 }
 
+// Opens (1) or closes (0) a combo box's list, as a click on its arrow would.
+std::string Drop(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    const WPARAM open = std::atoi(args.c_str()) != 0 ? TRUE : FALSE;
+    LRESULT ignored = 0;
+    return Send(control, CB_SHOWDROPDOWN, open, 0, ignored) ? Ok() : "error busy";
+}
+
 // The focused control of the page's thread: "<id> <caption of its top-level window>".
 std::string Focus(std::string&) {
     std::string answer;
@@ -623,7 +635,7 @@ int main() {
         {"list", List},         {"selected", Selected}, {"checked", Checked},
         {"focus", Focus},       {"box", Box},           {"box-ok", BoxOk},
         {"sync", Sync},         {"rect", Rect},         {"grab", Grab},
-        {"syscolor", SysColor},
+        {"syscolor", SysColor}, {"drop", Drop},
     };
 
     std::string line;

@@ -104,6 +104,9 @@ class Driver:
     def select_string(self, control, text):
         return int(self.ok(f"select-string {control} {escape(text)}"))
 
+    def drop(self, control, shown=True):
+        self.ok(f"drop {control} {1 if shown else 0}")
+
     def entries(self, control):
         fields = self.ok(f"list {control}").split("\t")
         return [unescape(f) for f in fields[1:]]

@@ -102,7 +102,9 @@ def walk_through(session, driver, out, city, pick, year):
     names = driver.entries(PICKER_LIST)
     print(f"  the picker offers {len(names)} places: {', '.join(names)}")
     driver.select_string(PICKER_LIST, pick)
+    driver.drop(PICKER_LIST)
     screenshot(session, out, "2-picker.png")
+    driver.drop(PICKER_LIST, False)
     driver.click(PICKER_OK)
     print(f"  picked {pick!r}")
     driver.gone(PICKER, 30000)
@@ -132,9 +134,10 @@ def apps_ini(prefix):
 
 
 def report(exit_code, prefix, log):
-    print(f"\nexit code: {exit_code}")
+    """What the run left: its exit code, the profile keys and the requests; (lines, keys)."""
+    lines = [f"exit code: {exit_code}"]
     path = apps_ini(prefix)
-    print(f"profile keys in {path}:" if path else "no apps.ini was written")
+    lines.append(f"profile keys in {path}:" if path else "no apps.ini was written")
     keys = 0
     if path:
         section = ""
@@ -144,14 +147,28 @@ def report(exit_code, prefix, log):
                     section = line[1:-1]
                 elif "=" in line and section.startswith(PROFILE_SECTIONS):
                     keys += 1
-                    print(f"  [{section}] {line}")
-    print("requests the stand-in received:")
+                    lines.append(f"  [{section}] {line}")
+    lines.append("requests the stand-in received:")
     if os.path.exists(log):
-        with open(log, encoding="utf-8") as lines:
-            for line in lines:
-                entry = json.loads(line)
-                print(f"  {entry['status']} {entry['path']}")
-    return keys
+        with open(log, encoding="utf-8") as entries:
+            for entry in map(json.loads, entries):
+                lines.append(f"  {entry['status']} {entry['path']}")
+    lines.append(f"{keys} profile keys written")
+    return lines, keys
+
+
+def label_text(lines):
+    # ImageMagick reads backslash and percent escapes in a label.
+    return "\n".join(lines).replace("\\", "\\\\").replace("%", "%%")
+
+
+def render_result(lines, out):
+    """The report as a picture, the last screenshot of the walkthrough."""
+    path = os.path.join(out, "4-result.png")
+    subprocess.run(["convert", "-background", "white", "-fill", "black", "-font",
+                    "DejaVu-Sans-Mono", "-pointsize", "13", "-border", "12",
+                    "-bordercolor", "white", "label:" + label_text(lines), path], check=False)
+    print(f"  screenshot {path}")
 
 
 def main():
@@ -160,9 +177,9 @@ def main():
     parser.add_argument("--driver", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--port", type=int, default=18480)
-    parser.add_argument("--city", default="Paris")
-    parser.add_argument("--pick", default="Paris, TX")
-    parser.add_argument("--year", default="1975")
+    parser.add_argument("--city", default="Paris", help="a place with several matches")
+    parser.add_argument("--pick", default="Paris, TX", help="the picker line to choose")
+    parser.add_argument("--year", default="1975", help="year of birth, 1902 to 1994")
     args = parser.parse_args()
 
     out = os.path.abspath(args.out)
@@ -198,8 +215,10 @@ def main():
         exit_code = page.wait(timeout=None if interactive else 60)
         if not interactive:
             driver.quit()
-        keys = report(exit_code, session.env["WINEPREFIX"], log)
-        print(f"\n{keys} profile keys written")
+        lines, keys = report(exit_code, session.env["WINEPREFIX"], log)
+        print("\n" + "\n".join(lines))
+        if not interactive:
+            render_result(lines, out)
         return 0 if interactive or (exit_code == 1 and keys == 12) else 1
     except KeyboardInterrupt:
         print("\ninterrupted")
