@@ -2,6 +2,7 @@
 
 #include "app/PageState.h"
 #include "app/SetupPage.h"
+#include "app/WindowText.h"
 #include "resource.h"
 
 #include <string>
@@ -18,9 +19,7 @@ void fillChoices(HWND picker) {
 void storeSelection(HWND picker) {
     HWND list = GetDlgItem(picker, IDC_PICK_LIST);
     // Whole, however long the display name is.
-    std::string name(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
-    name.resize(
-        static_cast<size_t>(GetWindowTextA(list, name.data(), static_cast<int>(name.size()))));
+    const std::string name = windowText(list);
     currentPage->setChosenPlace(name);
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/CityPicker.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
+#include "app/WindowText.h"
 #include "location/DetailAnswer.h"
 #include "location/SearchAnswer.h"
 #include "location/SearchResult.h"
@@ -12,13 +13,6 @@ namespace {
 constexpr char kMessageCaption[] = "Desktop Setup";
 constexpr char kEmptyPlaceText[] = "Please enter a location.";
 constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
-
-std::string windowText(HWND window) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 } // namespace
 
 bool SetupPage::rejectPlace(const char* message) const {
@@ -59,7 +53,6 @@ bool SetupPage::resolveLocation() {
             return false;
         }
         // Equal display names resolve to the first of them, whichever line was picked.
-        chosen = 0;
         while (chosen < count && result.nameAt(chosen) != chosenPlace_) {
             ++chosen;
         }

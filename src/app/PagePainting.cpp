@@ -5,7 +5,6 @@
 namespace {
 constexpr int kBandHeight = 58; // device pixels of the button-face band at the bottom
 constexpr int kCenterLift = 13;
-constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
 constexpr COLORREF kTitleText = RGB(214, 223, 245);
 constexpr COLORREF kLinkText = RGB(0, 0, 255);
 constexpr COLORREF kLabelText = RGB(255, 255, 255);

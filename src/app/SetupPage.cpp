@@ -8,7 +8,6 @@
 namespace {
 constexpr int kNewestYear = 1994;
 constexpr int kOldestYear = 1902;
-constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
 
 HFONT verdana(int height, bool underline) {
     return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,

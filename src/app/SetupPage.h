@@ -51,5 +51,8 @@ private:
     std::string chosenPlace_;
 };
 
+// The page's panel colour, for its pen and its brush.
+constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
+
 // Help text shown for "Why do we ask?".
 extern const char kWhyWeAskText[];
