@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 std::string ModulePath() {
@@ -21,6 +22,63 @@ std::string ModulePath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+namespace {
+// The text in the ANSI code page; nullopt when a character has no exact form there.
+std::optional<std::string> toAnsi(const std::wstring& wide) {
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr,
+                                           0, nullptr, &lossy);
+    if (length <= 1 || lossy) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), length,
+                        nullptr, nullptr);
+    text.resize(static_cast<size_t>(length) - 1);
+    return text;
+}
+
+std::wstring wideModulePath() {
+    std::vector<wchar_t> buffer(500);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0) {
+            return {};
+        }
+        if (length < size) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring shortPath(const std::wstring& path) {
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring result(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), result.data(), size);
+    if (length == 0 || length >= size) {
+        return {};
+    }
+    result.resize(length);
+    return result;
+}
+} // namespace
+
+std::string AnsiModulePath() {
+    const std::wstring path = wideModulePath();
+    if (const auto whole = toAnsi(path)) {
+        return *whole;
+    }
+    return toAnsi(shortPath(path)).value_or(std::string());
 }
 
 std::string ModuleFolder() {
