@@ -37,7 +37,7 @@ bool resolves(const char* host, const Deadline& deadline) {
     }
     auto lookup = std::make_shared<Lookup>();
     lookup->host = host;
-    return runBounded([lookup] { lookup->run(); }, deadline) && lookup->found;
+    return runBounded([lookup] { lookup->run(); }, [] {}, deadline) && lookup->found;
 }
 } // namespace
 

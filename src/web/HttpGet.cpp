@@ -8,9 +8,12 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace {
-constexpr DWORD kChunkSize = 2048;
+// Text is taken a part at a time, each part up to a zero byte in it; bytes in larger reads.
+constexpr DWORD kTextChunkSize = 2048;
+constexpr DWORD kByteChunkSize = 64 * 1024;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 std::string escapeControlBytes(const std::string& url) {
@@ -45,6 +48,7 @@ public:
         : api_(api), url_(std::move(url)), form_(form), deadline_(deadline) {}
 
     void run();
+    void close();
     HttpAnswer& answer() { return answer_; }
 
 private:
@@ -129,7 +133,8 @@ bool Exchange::openAnswer() {
 
 void Exchange::readBody(HINTERNET request) {
     std::string& body = answer_.body;
-    char buffer[kChunkSize];
+    std::vector<char> chunk(form_ == BodyForm::Text ? kTextChunkSize : kByteChunkSize);
+    char* buffer = chunk.data();
     for (;;) {
         if (deadline_.passed()) {
             answer_.outcome = HttpAnswer::Outcome::TimedOut;
@@ -137,7 +142,8 @@ void Exchange::readBody(HINTERNET request) {
         }
         DWORD count = 0;
         // A failed read ends the answer like its end does: what came so far is kept.
-        if (!api_.readFile(request, buffer, kChunkSize, &count) || count == 0) {
+        if (!api_.readFile(request, buffer, static_cast<DWORD>(chunk.size()), &count) ||
+            count == 0) {
             return;
         }
         const size_t kept = form_ == BodyForm::Text ? strnlen(buffer, count) : count;
@@ -157,6 +163,10 @@ void Exchange::run() {
     } catch (const std::exception&) {
         answer_ = HttpAnswer(); // without memory nothing of the answer is trusted
     }
+}
+
+void Exchange::close() {
+    // The system may read what is left of a long answer before it lets go of it.
     request_.reset();
     session_.reset();
 }
@@ -171,10 +181,19 @@ void Exchange::exchange() {
         return;
     }
     answer_.outcome = HttpAnswer::Outcome::Answered;
-    // The body of a refused answer is never used.
-    if (answer_.status < 300) {
-        readBody(request_.get());
+    // The body of a refused answer is never used, nor one announced as too large.
+    if (answer_.status >= 300) {
+        return;
     }
+    DWORD announced = 0;
+    DWORD length = sizeof announced;
+    if (api_.queryInfo(request_.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                       &announced, &length, nullptr) &&
+        announced > kMaxAnswerBytes) {
+        answer_.outcome = HttpAnswer::Outcome::TooLarge;
+        return;
+    }
+    readBody(request_.get());
 }
 } // namespace
 
@@ -184,7 +203,7 @@ HttpAnswer httpGet(const std::string& url, BodyForm form, const Deadline& deadli
         return {};
     }
     auto exchange = std::make_shared<Exchange>(*api, url, form, deadline);
-    if (!runBounded([exchange] { exchange->run(); }, deadline)) {
+    if (!runBounded([exchange] { exchange->run(); }, [exchange] { exchange->close(); }, deadline)) {
         HttpAnswer late;
         late.outcome = HttpAnswer::Outcome::TimedOut;
         return late;
