@@ -12,6 +12,7 @@ both the installer's wizard and the page the installer started.
 
 import argparse
 import os
+import pathlib
 import shutil
 import subprocess
 import sys
@@ -36,7 +37,7 @@ DETAIL = ('<weather ver="1.0"><eloc><ctry>US</ctry><dma>648</dma><st>IL</st><zip
           "</eloc></weather>")
 SKIPPED = "Setup page skipped: silent install, no window may appear."
 COMPLETED = "Setup page completed."
-UNEXPECTED = "The Nimbelle setup page could not be started."
+CANNOT_START = "The Nimbelle setup page could not be started."
 
 
 def windows_path(path):
@@ -47,9 +48,8 @@ class Suite:
     def __init__(self, args):
         self.args = args
         self.env = dict(os.environ)
-        self.apps_ini = apps_ini_path(self.env["WINEPREFIX"])
-        local = os.path.dirname(os.path.dirname(os.path.dirname(self.apps_ini)))
-        self.install_dir = os.path.join(local, "Talvora", "Nimbelle")
+        self.apps_ini = pathlib.Path(apps_ini_path(self.env["WINEPREFIX"]))
+        self.install_dir = self.apps_ini.parent.parent / "Nimbelle"
         self.installer_caption = f"Nimbelle {args.version} Setup"
         self.stub = VendorStub(args.port).start()
         self.desktop = None
@@ -69,6 +69,12 @@ class Suite:
     def reset(self):
         """Every Wine process of the prefix ends: what a failed journey left is gone."""
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=30, check=False)
+        for process in (self.desktop, self.driver and self.driver.process):
+            if process:
+                process.wait(timeout=30)
+                for pipe in (process.stdin, process.stdout):
+                    if pipe:
+                        pipe.close()
         self.desktop = self.driver = None
 
     def close(self):
@@ -82,31 +88,18 @@ SUITE = None
 
 
 class InstallerJourney(unittest.TestCase):
-    maxDiff = None
-
     def setUp(self):
         shutil.rmtree(SUITE.install_dir, ignore_errors=True)
-        os.makedirs(os.path.dirname(SUITE.apps_ini), exist_ok=True)
-        self.write_ini(INITIAL_INI)
+        SUITE.apps_ini.parent.mkdir(parents=True, exist_ok=True)
+        SUITE.apps_ini.write_bytes(INITIAL_INI)
         SUITE.stub.clear()
         SUITE.stub.default_routes()
         SUITE.stub.route("/search/search/", xml(SEARCH))
         SUITE.stub.route("/weather/local/", xml(DETAIL))
 
-    def write_ini(self, data):
-        with open(SUITE.apps_ini, "wb") as f:
-            f.write(data)
-
-    def ini_bytes(self):
-        with open(SUITE.apps_ini, "rb") as f:
-            return f.read()
-
     def installed(self, name):
-        path = os.path.join(SUITE.install_dir, name)
-        if not os.path.exists(path):
-            return None
-        with open(path, "rb") as f:
-            return f.read().decode("latin-1")
+        path = SUITE.install_dir / name
+        return path.read_bytes().decode("latin-1") if path.exists() else None
 
     def stages(self):
         return [p.split("?")[0] for p in SUITE.stub.paths() if p.startswith("/5/")]
@@ -207,7 +200,7 @@ class WizardJourneys(InstallerJourney):
                 leave(SUITE.driver)
                 self.on_installer_page("Welcome to")
                 self.assertEqual(self.stages(), ["/5/17", "/5/91"])
-                self.assertEqual(self.ini_bytes(), INITIAL_INI)
+                self.assertEqual(SUITE.apps_ini.read_bytes(), INITIAL_INI)
                 self.assertIsNone(self.installed("ReadMe.txt"))
         self.next_to_setup_page()
         self.accept_setup_page()
@@ -221,12 +214,12 @@ class WizardJourneys(InstallerJourney):
         d.click(NEXT)
         # The message shares the wizard's caption: look until the wizard has made way for it.
         deadline, text = time.time() + 20, None
-        while not (text or "").startswith(UNEXPECTED) and time.time() < deadline:
+        while not (text or "").startswith(CANNOT_START) and time.time() < deadline:
             try:
                 text = d.box(SUITE.installer_caption)
             except DriverError:
                 time.sleep(0.1)
-        self.assertTrue((text or "").startswith(UNEXPECTED), f"no message; last {text!r}")
+        self.assertTrue((text or "").startswith(CANNOT_START), f"no message; last {text!r}")
         d.box_ok(SUITE.installer_caption)
         self.on_installer_page("Welcome to")
         self.assertEqual(SUITE.stub.paths(), [])
@@ -236,22 +229,22 @@ class WizardJourneys(InstallerJourney):
 class SilentAndUninstall(InstallerJourney):
     def test_silent_install_skips_the_page_and_uninstall_keeps_apps_ini(self):
         profile = INITIAL_INI + b"[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=75\r\n"
-        self.write_ini(profile)
+        SUITE.apps_ini.write_bytes(profile)
         done = subprocess.run(["wine", SUITE.args.installer, "/S"], env=SUITE.env, timeout=120)
         self.assertEqual(done.returncode, 0, "exit code of the silent install")
         self.assertEqual(SUITE.stub.paths(), [], "the page must not run")
-        self.assertEqual(self.ini_bytes(), profile)
+        self.assertEqual(SUITE.apps_ini.read_bytes(), profile)
         self.assertInstalled(SKIPPED)
         self.assertTrue(self.registered(), "uninstall entry")
 
         # The uninstaller hands over to a copy of itself and returns at once.
-        uninstaller = os.path.join(SUITE.install_dir, "Uninstall.exe")
-        subprocess.run(["wine", uninstaller, "/S"], env=SUITE.env, timeout=120, check=True)
+        subprocess.run(["wine", SUITE.install_dir / "Uninstall.exe", "/S"], env=SUITE.env,
+                       timeout=120, check=True)
         deadline = time.time() + 60
-        while os.path.exists(SUITE.install_dir) and time.time() < deadline:
+        while SUITE.install_dir.exists() and time.time() < deadline:
             time.sleep(0.2)
-        self.assertFalse(os.path.exists(SUITE.install_dir), "installed files removed")
-        self.assertEqual(self.ini_bytes(), profile, "apps.ini byte for byte")
+        self.assertFalse(SUITE.install_dir.exists(), "installed files removed")
+        self.assertEqual(SUITE.apps_ini.read_bytes(), profile, "apps.ini byte for byte")
         self.assertFalse(self.registered(), "uninstall entry removed")
 
 
@@ -271,11 +264,9 @@ class Signing(unittest.TestCase):
                                           capture_output=True, text=True, timeout=60)
                     self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
                     self.assertIn("Signature verification: ok", done.stdout)
-                    with open(signed, "r+b") as f:
-                        f.seek(os.path.getsize(signed) // 3)
-                        byte = f.read(1)
-                        f.seek(-1, os.SEEK_CUR)
-                        f.write(bytes([byte[0] ^ 0xFF]))
+                    data = bytearray(pathlib.Path(signed).read_bytes())
+                    data[len(data) // 3] ^= 0xFF
+                    pathlib.Path(signed).write_bytes(data)
                     check = subprocess.run(["osslsigncode", "verify", "-CAfile", cert,
                                             "-in", signed], capture_output=True, text=True,
                                            timeout=60)
