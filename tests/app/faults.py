@@ -38,24 +38,29 @@ def fault(kind, **more):
 
 
 class Faults(Journey):
-    def timed(self, action):
+    def timed(self, action, what=None):
         start = time.monotonic()
         result = action()
-        return result, time.monotonic() - start
+        took = time.monotonic() - start
+        if what:
+            print(f"  {what}: {took:.1f} s", file=sys.stderr)
+        return result, took
 
     def accept(self, run, within=NEXT_WITHIN):
         """Next, then the page ends accepted in time."""
         run.driver.click(NEXT)
-        code, took = self.timed(lambda: run.exit_code(timeout=within + 5))
+        code, took = self.timed(lambda: run.exit_code(timeout=within + 5),
+                                f"{self.id().rsplit('.', 1)[-1]}: Next to exit")
         self.assertEqual(code, 1, "exit code after Next")
         self.assertLess(took, within)
 
     def test_a_silent_stage_server_delays_neither_opening_nor_leaving(self):
         silent = {"/5/": Reply(fault="silent")}
-        run, took = self.timed(lambda: self.open_page(FOUND, routes=silent))
+        run, took = self.timed(lambda: self.open_page(FOUND, routes=silent), "silent stages: opening")
         self.assertLess(took, OPEN_WITHIN, "page shown and answering")
         run.driver.click(BACK)
-        code, took = self.timed(lambda: run.exit_code(timeout=LEAVE_WITHIN + 5))
+        code, took = self.timed(lambda: run.exit_code(timeout=LEAVE_WITHIN + 5),
+                                "silent stages: Back to exit")
         self.assertEqual((code, took < LEAVE_WITHIN), (0, True), f"left after {took:.1f} s")
         self.assertNothingCommitted(run)
 
@@ -72,7 +77,8 @@ class Faults(Journey):
                 run = self.open_page(reply)
                 self.type_place_and_year(run, "Springfield")
                 run.driver.click(NEXT)
-                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000))
+                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
+                                        f"search {name}: Next to message")
                 self.assertEqual(text, NOT_RECOGNISED)
                 self.assertLess(took, NEXT_WITHIN)
                 run.driver.box_ok(SETUP_BOX)
