@@ -4,6 +4,7 @@
 #include "web/Endpoints.h"
 #include "web/InternetApi.h"
 #include "web/InternetHandle.h"
+#include "web/UrlText.h"
 
 #include <cstring>
 #include <exception>
@@ -14,23 +15,6 @@ namespace {
 // Text is taken a part at a time, each part up to a zero byte in it; bytes in larger reads.
 constexpr DWORD kTextChunkSize = 2048;
 constexpr DWORD kByteChunkSize = 64 * 1024;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-std::string escapeControlBytes(const std::string& url) {
-    std::string result;
-    result.reserve(url.size());
-    for (const char c : url) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            result += '%';
-            result += kHexDigits[byte >> 4];
-            result += kHexDigits[byte & 0x0F];
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
 
 bool isRedirect(uint32_t status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;

@@ -7,23 +7,6 @@
 #include <optional>
 #include <vector>
 
-std::string ModulePath() {
-    // Installers run pages from deep temporary folders: grow the buffer until
-    // the whole path fits instead of working with a cut one.
-    std::vector<char> buffer(500);
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
-        if (length == 0) {
-            return {};
-        }
-        if (length < size) {
-            return std::string(buffer.data(), length);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 namespace {
 // The text in the ANSI code page; nullopt when a character has no exact form there.
 std::optional<std::string> toAnsi(const std::wstring& wide) {
@@ -43,16 +26,18 @@ std::optional<std::string> toAnsi(const std::wstring& wide) {
     return text;
 }
 
-std::wstring wideModulePath() {
-    std::vector<wchar_t> buffer(500);
+// The program's path through the A or W function, however long: installers run pages
+// from deep temporary folders, and a cut path would name another folder.
+template <class Char, class Get> std::basic_string<Char> modulePath(Get get) {
+    std::vector<Char> buffer(500);
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        const DWORD length = get(nullptr, buffer.data(), size);
         if (length == 0) {
             return {};
         }
         if (length < size) {
-            return std::wstring(buffer.data(), length);
+            return std::basic_string<Char>(buffer.data(), length);
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -73,8 +58,12 @@ std::wstring shortPath(const std::wstring& path) {
 }
 } // namespace
 
+std::string ModulePath() {
+    return modulePath<char>(GetModuleFileNameA);
+}
+
 std::string AnsiModulePath() {
-    const std::wstring path = wideModulePath();
+    const std::wstring path = modulePath<wchar_t>(GetModuleFileNameW);
     if (const auto whole = toAnsi(path)) {
         return *whole;
     }
