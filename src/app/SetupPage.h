@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/GdiObject.h"
+#include "platform/GdiObjects.h"
 #include "location/SetupProfile.h"
 #include "settings/ProfileCommit.h"
 

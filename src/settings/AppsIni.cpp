@@ -1,5 +1,6 @@
 #include "settings/AppsIni.h"
 
+#include "platform/Folders.h"
 #include "settings/DataFolders.h"
 
 #include <windows.h>

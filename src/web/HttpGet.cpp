@@ -1,9 +1,9 @@
 #include "web/HttpGet.h"
 
 #include "platform/BoundedWork.h"
+#include "platform/InternetApi.h"
+#include "platform/InternetHandle.h"
 #include "web/Endpoints.h"
-#include "web/InternetApi.h"
-#include "web/InternetHandle.h"
 
 #include <cstring>
 #include <exception>

@@ -1,3 +1,4 @@
+#include "platform/Folders.h"
 #include "settings/DataFolders.h"
 #include "support/TestFolders.h"
 

@@ -1,3 +1,4 @@
+#include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"

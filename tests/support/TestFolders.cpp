@@ -1,6 +1,6 @@
 #include "support/TestFolders.h"
 
-#include "web/ModulePaths.h"
+#include "platform/ModulePaths.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"

@@ -1,6 +1,6 @@
-#include "web/ModulePaths.h"
+#include "platform/ModulePaths.h"
 
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
 
 #include <windows.h>
 
@@ -73,7 +73,7 @@ std::wstring shortPath(const std::wstring& path) {
 }
 } // namespace
 
-std::string AnsiModulePath() {
+std::string ansiModulePath() {
     const std::wstring path = wideModulePath();
     if (const auto whole = toAnsi(path)) {
         return *whole;
