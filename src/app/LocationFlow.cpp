@@ -5,7 +5,7 @@
 #include "app/WindowText.h"
 #include "location/DetailAnswer.h"
 #include "location/SearchAnswer.h"
-#include "location/SearchResult.h"
+#include "location/LocationSearchResult.h"
 #include "resource.h"
 #include "web/Endpoints.h"
 #include "web/WebClient.h"

@@ -1,6 +1,5 @@
 #include "app/SetupPage.h"
 
-#include "app/PageState.h"
 #include "app/WaitCursor.h"
 #include "platform/ModulePaths.h"
 #include "platform/SystemErrorText.h"

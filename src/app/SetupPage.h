@@ -59,6 +59,3 @@ constexpr char kMessageCaption[] = "Desktop Setup";
 
 // The page's panel colour, for its pen and its brush.
 constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
-
-// Help text shown for "Why do we ask?".
-extern const char kWhyWeAskText[];

@@ -1,6 +1,6 @@
 #include "AnswerFixtures.h"
 
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 using XmlCursorTest = AnswerTest;
 

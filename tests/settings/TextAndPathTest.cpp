@@ -1,4 +1,4 @@
-#include "location/SearchResult.h"
+#include "location/LocationSearchResult.h"
 #include "location/SetupProfile.h"
 #include "platform/Folders.h"
 #include "platform/ModulePaths.h"

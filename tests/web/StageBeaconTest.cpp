@@ -1,7 +1,7 @@
+#include "beacon/StageBeacon.h"
 #include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
-#include "settings/StageBeacon.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"

@@ -1,29 +1,14 @@
-#include "settings/StageBeacon.h"
+#include "beacon/StageBeacon.h"
 
-#include "settings/AppsIni.h"
+#include "beacon/InstallId.h"
 #include "web/Endpoints.h"
 #include "web/WebClient.h"
 
 #include <utility>
 
 namespace {
-constexpr char kVendorSection[] = "Software\\Talvora";
-constexpr char kInstallIdKey[] = "InstallID";
-// The platform's identifiers are well below this; longer values are cut.
-constexpr size_t kInstallIdBufferSize = 25;
 constexpr DWORD kStageReportTimeLimit = 5000;
 } // namespace
-
-std::string ReadInstallId() {
-    // Bound afresh for every report: another program may write the identifier meanwhile.
-    AppsIni ini;
-    BindAppsIni(ini);
-    char buffer[kInstallIdBufferSize];
-    ini.ReadStringToBuffer(kVendorSection, kInstallIdKey, buffer, sizeof buffer, "");
-    // A value that fills the buffer comes without a terminator: keep its first 24 bytes.
-    buffer[kInstallIdBufferSize - 1] = '\0';
-    return buffer;
-}
 
 std::string BuildBeaconUrl(const char* stage, std::string extra) {
     // Stage and identifier go out as they stand, unescaped.

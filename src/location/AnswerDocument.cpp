@@ -1,4 +1,4 @@
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 #include "location/BStr.h"
 #include "location/Variant.h"

@@ -2,8 +2,6 @@
 
 #include <string>
 
-// The installation identifier from apps.ini ("" when missing).
-std::string ReadInstallId();
 // kBeaconBase + "5/" + stage + "?id=" + identifier + "&instby=" (+ "&" + extra when given).
 std::string BuildBeaconUrl(const char* stage, std::string extra);
 // Requests the URL and drops the answer.
