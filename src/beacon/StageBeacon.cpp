@@ -11,15 +11,7 @@ constexpr DWORD kStageReportTimeLimit = 5000;
 } // namespace
 
 std::string BuildBeaconUrl(const char* stage, std::string extra) {
-    // Stage and identifier go out as they stand, unescaped.
-    std::string url = kBeaconBase;
-    url += "5/";
-    url += stage != nullptr ? stage : "";
-    url += "?id=" + ReadInstallId() + "&instby=";
-    if (!extra.empty()) {
-        url += "&" + extra;
-    }
-    return url;
+    return beaconUrl(stage, ReadInstallId(), extra);
 }
 
 void SendBeacon(std::string url) {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-// kBeaconBase + "5/" + stage + "?id=" + identifier + "&instby=" (+ "&" + extra when given).
+// The report URL for a stage, carrying the installation identifier as apps.ini holds it now.
 std::string BuildBeaconUrl(const char* stage, std::string extra);
-// Requests the URL and drops the answer.
+// Requests url and drops the answer, giving up after a few seconds.
 void SendBeacon(std::string url);
-// Reports a stage of the page; the outcome is ignored.
+// Reports a stage of the page; nothing depends on the report arriving.
 void SendStage(const char* stage, std::string extra);
