@@ -12,7 +12,7 @@ constexpr size_t kInstallIdBufferSize = 25;
 std::string ReadInstallId() {
     // Bound afresh for every report: another program may write the identifier meanwhile.
     AppsIni ini;
-    BindAppsIni(ini);
+    bindAppsIni(ini);
     char buffer[kInstallIdBufferSize];
     ini.ReadStringToBuffer(kVendorSection, kInstallIdKey, buffer, sizeof buffer, "");
     // A value that fills the buffer comes without a terminator: keep all but its last byte.

@@ -2,6 +2,6 @@
 
 #include "platform/ModulePaths.h"
 
-std::string AnswerFixture(const char* name) {
+std::string answerFixture(const char* name) {
     return ModuleFolder() + "fixtures\\" + name;
 }

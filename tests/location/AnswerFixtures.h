@@ -8,7 +8,7 @@
 #include <string>
 
 // Full path of an answer file from tests/location/fixtures.
-std::string AnswerFixture(const char* name);
+std::string answerFixture(const char* name);
 
 class AnswerTest : public ::testing::Test {
 protected:
@@ -16,8 +16,8 @@ protected:
     ScratchFolder scratch;
 
     // Writes an answer into the scratch folder and returns its path.
-    std::string WriteAnswer(const char* name, const std::string& content) {
-        WriteWholeFile(scratch.path() + name, content);
+    std::string writeAnswer(const char* name, const std::string& content) {
+        writeWholeFile(scratch.path() + name, content);
         return scratch.path() + name;
     }
 };

@@ -5,7 +5,7 @@
 using XmlCursorTest = AnswerTest;
 
 TEST_F(XmlCursorTest, ReadsElementsAttributesAndTheWalk) {
-    const AnswerDocument document = openAnswerDocument(AnswerFixture("cursor.xml"));
+    const AnswerDocument document = openAnswerDocument(answerFixture("cursor.xml"));
     ASSERT_TRUE(document.hasRoot());
     const XmlCursor& root = document.root();
     EXPECT_EQ(L"cases", root.tagName());

@@ -24,15 +24,15 @@ ScratchFolder::ScratchFolder() {
     static int serial = 0;
     path_ = TempFolder() + "nimbelle-test-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++serial) + "\\";
-    RemoveTree(path_);
+    removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
+    removeTree(path_);
 }
 
-void RemoveTree(const std::string& folder) {
+void removeTree(const std::string& folder) {
     std::string base = folder;
     if (!base.empty() && base.back() != '\\') {
         base += '\\';
@@ -46,7 +46,7 @@ void RemoveTree(const std::string& folder) {
                 continue;
             }
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(base + name);
+                removeTree(base + name);
             } else {
                 SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileA((base + name).c_str());
@@ -57,14 +57,14 @@ void RemoveTree(const std::string& folder) {
     RemoveDirectoryA(base.c_str());
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-void WriteWholeFile(const std::string& path, const std::string& content) {
+void writeWholeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 

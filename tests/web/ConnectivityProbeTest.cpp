@@ -52,7 +52,7 @@ TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
     const int second = std::rand();
     std::srand(7);
     EXPECT_TRUE(probeConnectivity(client, {kUnresolvableHost, kProbeImageUrl}));
-    EXPECT_EQ(kBlankGif, ReadWholeFile(kProbeImageFile));
+    EXPECT_EQ(kBlankGif, readWholeFile(kProbeImageFile));
 
     const auto requests = log.requests();
     ASSERT_EQ(1u, requests.size());
@@ -61,10 +61,10 @@ TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
 }
 
 TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
-    ASSERT_TRUE(client.FetchToMemory(StubUrl("/short").c_str()));
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
     const StubLog afterwards;
-    const std::string failingImage = StubUrl("/status/404");
-    EXPECT_FALSE(fetchToMemoryProbing(client, StubUrl("/echo/caller").c_str(),
+    const std::string failingImage = stubUrl("/status/404");
+    EXPECT_FALSE(fetchToMemoryProbing(client, stubUrl("/echo/caller").c_str(),
                                       {kUnresolvableHost, failingImage.c_str()}));
     EXPECT_EQ("", client.body());
     EXPECT_EQ(404u, client.statusCode()); // left by the probe's own download
