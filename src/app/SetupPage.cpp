@@ -30,7 +30,8 @@ std::string workFolderOf(const std::string& programPath) {
 } // namespace
 
 SetupPage::SetupPage(HWND dialog)
-    : dialog_(dialog), faceBrush_(nullptr), workFolder_(workFolderOf(ansiModulePath())) {
+    : dialog_(dialog), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)),
+      workFolder_(workFolderOf(ansiModulePath())) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
@@ -40,9 +41,7 @@ SetupPage::SetupPage(HWND dialog)
     smallFont_ = GdiObject<HFONT>(verdana(12, false));
     titleFont_ = GdiObject<HFONT>(verdana(24, false));
     bannerBrush_ = GdiObject<HBRUSH>(CreateSolidBrush(kBannerBlue));
-    faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
     applyTextFonts();
-    chosenPlace_.clear();
 }
 
 void SetupPage::fillYearList() const {

@@ -182,7 +182,7 @@ void Exchange::exchange() {
     }
     answer_.outcome = HttpAnswer::Outcome::Answered;
     // The body of a refused answer is never used, nor one announced as too large.
-    if (answer_.status >= 300) {
+    if (answer_.status >= kFirstFailingStatus) {
         return;
     }
     DWORD announced = 0;

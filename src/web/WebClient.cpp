@@ -14,8 +14,6 @@
 #include <utility>
 
 namespace {
-constexpr uint32_t kFirstFailingStatus = 300;
-
 std::string statusReport(uint32_t status) {
     return "HTTP Status = " + std::to_string(status) + StatusText(status);
 }
