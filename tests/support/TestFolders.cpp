@@ -1,5 +1,6 @@
 #include "support/TestFolders.h"
 
+#include "platform/KernelHandles.h"
 #include "platform/ModulePaths.h"
 
 #include <windows.h>
@@ -37,10 +38,11 @@ void removeTree(const std::string& folder) {
     if (!base.empty() && base.back() != '\\') {
         base += '\\';
     }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
+    {
+        WIN32_FIND_DATAA data;
+        const FindHandle find(FindFirstFileA((base + "*").c_str(), &data));
+        // Closed before the folder itself goes: an open search keeps it.
+        for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
             const std::string name = data.cFileName;
             if (name == "." || name == "..") {
                 continue;
@@ -51,8 +53,7 @@ void removeTree(const std::string& folder) {
                 SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileA((base + name).c_str());
             }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        }
     }
     RemoveDirectoryA(base.c_str());
 }
