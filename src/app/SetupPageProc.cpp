@@ -4,8 +4,8 @@
 #include "app/PageState.h"
 #include "app/SetupPage.h"
 #include "app/WaitCursor.h"
-#include "resource.h"
 #include "beacon/StageBeacon.h"
+#include "resource.h"
 #include "web/Endpoints.h"
 
 #include <shellapi.h>
