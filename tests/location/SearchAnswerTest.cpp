@@ -90,6 +90,19 @@ TEST_F(SearchAnswerTest, NamesKeepTheLowByteButNeverANul) {
     EXPECT_EQ("?", result.typeAt(2));
 }
 
+TEST_F(SearchAnswerTest, OverlongValuesAreCutToWhatTheSettingsFileHolds) {
+    const std::string longId(1 << 20, 'I');
+    const std::string name(1000, 'N');
+    const LocationSearchResult result = parsed(
+        writeAnswer("long.xml", "<search><loc id=\"" + longId + "\" type=\"1\">" + name +
+                                    std::string(50000, 'x') + "</loc><loc id=\"X\" type=\"1\">" +
+                                    name + "</loc></search>"));
+    ASSERT_EQ(2, result.count());
+    EXPECT_EQ(longId.substr(0, 1024), result.idAt(0));
+    EXPECT_EQ(name + std::string(24, 'x'), result.nameAt(0));
+    EXPECT_EQ(name, result.nameAt(1)); // a thousand characters come whole
+}
+
 TEST_F(SearchAnswerTest, WithoutTheComponentTheAnswerIsUnreadable) {
     LocationSearchResult result = preparedResult();
     result.setResults({"kept"}, {"kept"}, {"kept"});
