@@ -1,7 +1,14 @@
 // The floor the page is measured against: the page's own template and icon, shown by the
 // same kind of entry and message loop, doing nothing else. Next and Back end it as they end
 // the page (hidden, quit message), so a click's cost to exit can be compared.
+// Built with NIMBELLE_FLOOR_STAGE it also does the one thing the page must do before it
+// shows besides being built: start the component runtime and report stage 17.
 #include "resource.h"
+
+#ifdef NIMBELLE_FLOOR_STAGE
+#include "app/ComRuntime.h"
+#include "settings/StageBeacon.h"
+#endif
 
 #include <windows.h>
 
@@ -29,6 +36,9 @@ void endFloor(HWND window, int code) {
 
 INT_PTR CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
+#ifdef NIMBELLE_FLOOR_STAGE
+        SendStage("17", "");
+#endif
         try {
             captionOf(window);
         } catch (const std::exception&) {
@@ -44,6 +54,9 @@ INT_PTR CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+#ifdef NIMBELLE_FLOOR_STAGE
+    ComRuntime com;
+#endif
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     HWND floorWindow =
         CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP_PAGE), nullptr, floorProc, 0);

@@ -2,7 +2,8 @@
 """Measures the setup page against its floors, in one run of interleaved rounds.
 
 Floors: BenchFloor.exe (the page's template and nothing else, built like the page) for the
-window and the size, BenchGets.exe (the bare requests Next must make) for the network, and
+window and the size, BenchFloorStage.exe (the same plus the stage 17 report the page must
+make before it shows) to split the first paint, BenchGets.exe (the bare requests Next must make) for the network, and
 the answer reader alone (BenchParse.exe) for the walk. Everything runs under Wine in a
 1024x768 virtual desktop on its own Xvfb, against a local stub on 127.0.0.1; the page is
 scripted from outside through the page driver, so every time is what a user would see.
@@ -63,7 +64,8 @@ class Bench:
         self.driver = Driver(args.driver, env)
         self.samples = {}
         self.programs = {}
-        for name, exe in (("page", args.page), ("floor", args.floor)):
+        for name, exe in (("page", args.page), ("floor", args.floor),
+                          ("stage", args.floor_stage)):
             folder = os.path.join(self.work, name)
             os.makedirs(folder, exist_ok=True)
             self.programs[name] = os.path.join(folder, os.path.basename(exe))
@@ -171,13 +173,22 @@ class Bench:
                 self.add(("parse", int(matches)), int(micros) / 1000)
 
     def round(self, number, counted):
-        # Alternate who goes first, so a drift of the machine hits both sides alike.
-        order = ("floor", "page") if number % 2 else ("page", "floor")
+        # Alternate who goes first, so a drift of the machine hits both sides alike; each
+        # ratio is taken within a round, between runs made next to each other.
+        order = ("floor", "stage", "page") if number % 2 else ("page", "stage", "floor")
+        for _ in range(self.args.launches):
+            paints = {}
+            for name in order:
+                self.run_window(name, BACK, counted)
+                paints[name] = self.samples[("paint", name)][-1] if counted else None
+            if counted:
+                self.add(("paint ratio", "page"), paints["page"] / paints["floor"])
+                self.add(("paint ratio", "stage"), paints["stage"] / paints["floor"])
         backs, nexts = {}, {}
         for name in order:
-            backs[name] = self.run_window(name, BACK, counted)
-        for name in reversed(order):
-            nexts[name] = self.run_window(name, NEXT, counted)
+            if name != "stage":
+                nexts[name] = self.run_window(name, NEXT, counted)
+                backs[name] = self.run_window(name, BACK, counted)
         if counted:
             self.add("own", nexts["page"] - backs["page"])
         self.run_gets(counted)
@@ -198,7 +209,11 @@ def report(bench, sizes, rounds):
     s = {k: median(v) for k, v in bench.samples.items()}
     spread = {k: (min(v), max(v)) for k, v in bench.samples.items()}
     lines = [
-        ratio_line("first paint", s[("paint", "page")], s[("paint", "floor")]),
+        ratio_line("first paint", s[("paint", "page")], s[("paint", "floor")])
+        + f" (paired: {s[('paint ratio', 'page')]:.2f}×)",
+        ratio_line("  floor + COM + stage 17 report, the work required before showing",
+                   s[("paint", "stage")], s[("paint", "floor")])
+        + f" (paired: {s[('paint ratio', 'stage')]:.2f}×)",
         ratio_line("Back, click to exit", s[("back", "page")], s[("back", "floor")]),
         ratio_line("Next, click to exit", s[("next", "page")], s[("next", "floor")]),
         ratio_line("Next's own work (Next - Back)", s["own"], s["gets"],
@@ -218,8 +233,8 @@ def report(bench, sizes, rounds):
     lines.append(ratio_line("peak working set after first paint", s[("peak", "page")],
                             s[("peak", "floor")], unit="KB"))
     lines.append("")
-    lines.append(f"medians of {rounds} rounds (first paint and peak: {2 * rounds} launches "
-                 "each); min-max:")
+    lines.append(f"medians of {rounds} rounds; first paint and peak of every launch; "
+                 "paired: the median of the ratios within a round; min-max:")
     for key in sorted(bench.samples, key=str):
         low, high = spread[key]
         name = key if isinstance(key, str) else " ".join(map(str, key))
@@ -262,12 +277,15 @@ def main():
     parser.add_argument("--page", required=True, help="the loopback build of the page")
     parser.add_argument("--shipped", required=True, help="NimbelleSetup.exe, for its size")
     parser.add_argument("--floor", required=True, help="BenchFloor.exe")
+    parser.add_argument("--floor-stage", required=True, help="BenchFloorStage.exe")
     parser.add_argument("--gets", required=True, help="BenchGets.exe")
     parser.add_argument("--parse", required=True, help="BenchParse.exe")
     parser.add_argument("--driver", required=True, help="PageDriver.exe")
     parser.add_argument("--port", type=int, required=True, help="the loopback stub's port")
     parser.add_argument("--work", required=True, help="a folder for the runs")
     parser.add_argument("--rounds", type=int, default=7, help="counted rounds")
+    parser.add_argument("--launches", type=int, default=3,
+                        help="first-paint launches of each program in a round")
     args = parser.parse_args()
 
     env = dict(os.environ)
