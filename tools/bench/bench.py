@@ -4,7 +4,8 @@
 Floors: BenchFloor.exe (the page's template and nothing else, built like the page) for the
 window and the size, BenchFloorStage.exe (the same plus the stage 17 report the page must
 make before it shows) to split the first paint, BenchGets.exe (the bare requests Next must make) for the network, and
-the answer reader alone (BenchParse.exe) for the walk. Everything runs under Wine in a
+the answer reader alone (BenchParse.exe) for the walk; BenchNextSteps.exe times Next's
+steps one by one inside one process. Everything runs under Wine in a
 1024x768 virtual desktop on its own Xvfb, against a local stub on 127.0.0.1; the page is
 scripted from outside through the page driver, so every time is what a user would see.
 Medians over the rounds are printed with their ratios; the first round only warms up.
@@ -163,6 +164,22 @@ class Bench:
         if counted:
             self.add("gets", int(out[2]) / 1000)
 
+    def run_steps(self, counted):
+        self.stub.route("/search/search/", xml(search_answer(1)))
+        self.stub.route("/weather/local/", xml(DETAIL))
+        base = f"http://127.0.0.1:{self.args.port}"
+        folder = os.path.join(self.work, "steps")
+        os.makedirs(folder, exist_ok=True)
+        windows_folder = "Z:" + folder.replace("/", "\\") + "\\"
+        out = subprocess.run(["wine", self.args.steps, f"{base}/search/search/?where={PLACE_TYPED}",
+                              f"{base}/weather/local/USXX00000?eloc=*", windows_folder],
+                             env=self.env, check=True, capture_output=True, text=True,
+                             timeout=60).stdout.split("\n")
+        for line in filter(None, out):
+            _, name, micros = line.split()
+            if counted:
+                self.add(("step", name), int(micros) / 1000)
+
     def run_parse(self, counted):
         files = [self.answers[n] for n in PARSE_SIZES]
         out = subprocess.run(["wine", self.args.parse, *files], env=self.env, check=True,
@@ -192,6 +209,7 @@ class Bench:
         if counted:
             self.add("own", nexts["page"] - backs["page"])
         self.run_gets(counted)
+        self.run_steps(counted)
         for count in PICKER_SIZES:
             self.run_picker(count, counted)
         self.run_parse(counted)
@@ -219,6 +237,13 @@ def report(bench, sizes, rounds):
         ratio_line("Next's own work (Next - Back)", s["own"], s["gets"],
                    floor_name="for the four bare GETs"),
     ]
+    steps = [k[1] for k in bench.samples if k[0] == "step"]
+    own_steps = [name for name in steps if name != "stage-90"]
+    lines.append("Next's steps in one process (medians, ms): "
+                 + ", ".join(f"{name} {s[('step', name)]:.1f}" for name in steps))
+    steps_sum = sum(s[("step", name)] for name in own_steps)
+    lines.append(ratio_line("Next's own work in one process (the steps before stage 90)",
+                            steps_sum, s["gets"], floor_name="for the four bare GETs"))
     for count in PICKER_SIZES:
         lines.append(f"picker shown, {count:,} matches: {s[('picker', count)]:.0f} ms "
                      "(click Next to picker answering)")
@@ -280,6 +305,7 @@ def main():
     parser.add_argument("--floor-stage", required=True, help="BenchFloorStage.exe")
     parser.add_argument("--gets", required=True, help="BenchGets.exe")
     parser.add_argument("--parse", required=True, help="BenchParse.exe")
+    parser.add_argument("--steps", required=True, help="BenchNextSteps.exe")
     parser.add_argument("--driver", required=True, help="PageDriver.exe")
     parser.add_argument("--port", type=int, required=True, help="the loopback stub's port")
     parser.add_argument("--work", required=True, help="a folder for the runs")
