@@ -259,7 +259,7 @@ def report(bench, sizes, rounds):
                             s[("peak", "floor")], unit="KB"))
     lines.append("")
     lines.append(f"medians of {rounds} rounds; first paint and peak of every launch; "
-                 "paired: the median of the ratios within a round; min-max:")
+                 "paired: the median of the ratios of launches made next to each other; min-max:")
     for key in sorted(bench.samples, key=str):
         low, high = spread[key]
         name = key if isinstance(key, str) else " ".join(map(str, key))
