@@ -1,6 +1,7 @@
 #include "app/CityPicker.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
+#include "app/WaitCursor.h"
 #include "app/WindowText.h"
 #include "location/DetailAnswer.h"
 #include "location/SearchAnswer.h"
@@ -10,7 +11,10 @@
 #include "web/WebClient.h"
 
 namespace {
-constexpr char kMessageCaption[] = "Desktop Setup";
+// Next ends in well under half a minute whatever the services do: the search (reachability
+// and download) and the details each have their share.
+constexpr DWORD kSearchTimeLimit = 12000;
+constexpr DWORD kDetailTimeLimit = 8000;
 constexpr char kEmptyPlaceText[] = "Please enter a location.";
 constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
 } // namespace
@@ -33,13 +37,16 @@ bool SetupPage::resolveLocation() {
     }
 
     LocationSearchResult result;
-    WebClient client;
     result.setQuery(place);
-    const std::string searchUrl = kSearchUrl + place;
-    // The in-memory fetch only proves the service answers; the file is what is read.
-    if (client.FetchToMemory(searchUrl.c_str()) &&
-        client.FetchToFile(searchUrl, workFolder_ + "loc.xml")) {
-        parseSearchAnswer(workFolder_ + "loc.xml", result);
+    {
+        const WaitCursor busy;
+        WebClient client(Deadline::after(kSearchTimeLimit));
+        const std::string searchUrl = kSearchUrl + place;
+        // The in-memory fetch only proves the service answers; the file is what is read.
+        if (client.FetchToMemory(searchUrl.c_str()) &&
+            client.FetchToFile(searchUrl, workFolder_ + "loc.xml")) {
+            parseSearchAnswer(workFolder_ + "loc.xml", result);
+        }
     }
 
     const int count = result.count();
@@ -67,7 +74,8 @@ bool SetupPage::resolveLocation() {
 }
 
 bool SetupPage::fetchPlaceDetails() {
-    WebClient client;
+    const WaitCursor busy;
+    WebClient client(Deadline::after(kDetailTimeLimit));
     const std::string detailUrl = kDetailUrlHead + profile_.locID() + kDetailUrlTail;
     if (!client.FetchToFile(detailUrl, workFolder_ + "xloc.xml")) {
         return false;

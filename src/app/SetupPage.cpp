@@ -2,8 +2,9 @@
 
 #include "app/PageState.h"
 #include "resource.h"
-#include "settings/ProfileCommit.h"
+#include "app/WaitCursor.h"
 #include "web/ModulePaths.h"
+#include "web/UrlText.h"
 
 namespace {
 constexpr int kNewestYear = 1994;
@@ -15,8 +16,12 @@ HFONT verdana(int height, bool underline) {
                        DEFAULT_PITCH, "Verdana");
 }
 
-// The answers go into "temp\" beside the program.
+// The answers go into "temp\" beside the program, or into the user's temporary folder
+// when the program's folder has no name the ANSI file functions can open.
 std::string workFolderOf(const std::string& programPath) {
+    if (programPath.empty()) {
+        return TempFolder();
+    }
     const size_t slash = programPath.find_last_of('\\');
     if (slash == std::string::npos) {
         return "temp\\";
@@ -26,7 +31,7 @@ std::string workFolderOf(const std::string& programPath) {
 } // namespace
 
 SetupPage::SetupPage(HWND dialog)
-    : dialog_(dialog), faceBrush_(nullptr), workFolder_(workFolderOf(ModulePath())) {
+    : dialog_(dialog), faceBrush_(nullptr), workFolder_(workFolderOf(AnsiModulePath())) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
@@ -57,8 +62,24 @@ bool SetupPage::onNext() {
     if (!checkYearOfBirth()) {
         return false;
     }
-    commitProfile(profile_);
+    const WaitCursor busy;
+    const CommitOutcome outcome = commitProfile(profile_);
+    if (!outcome.saved) {
+        reportUnsaved(outcome);
+        return false;
+    }
     return true;
+}
+
+void SetupPage::reportUnsaved(const CommitOutcome& outcome) const {
+    std::string text = "Your answers could not be saved to " + outcome.fileName + ".";
+    char reason[512];
+    SystemErrorText(outcome.systemError, reason, sizeof reason);
+    if (outcome.systemError != 0 && reason[0] != '\0') {
+        text += "\r\n\r\n";
+        text += reason;
+    }
+    MessageBoxA(dialog_, text.c_str(), kMessageCaption, MB_OK);
 }
 
 bool SetupPage::checkYearOfBirth() {

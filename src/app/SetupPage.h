@@ -2,6 +2,7 @@
 
 #include "app/GdiObject.h"
 #include "location/SetupProfile.h"
+#include "settings/ProfileCommit.h"
 
 #include <windows.h>
 
@@ -37,6 +38,8 @@ private:
     static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
+    // Tells the user the answers did not reach apps.ini; the page stays for another try.
+    void reportUnsaved(const CommitOutcome& outcome) const;
 
     HWND dialog_;
     GdiObject<HFONT> linkFont_;
@@ -50,6 +53,9 @@ private:
     SetupProfile profile_;
     std::string chosenPlace_;
 };
+
+// Caption of the page's messages about the place and the saved answers.
+constexpr char kMessageCaption[] = "Desktop Setup";
 
 // The page's panel colour, for its pen and its brush.
 constexpr COLORREF kBannerBlue = RGB(111, 139, 222);

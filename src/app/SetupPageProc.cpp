@@ -2,6 +2,7 @@
 
 #include "app/PageState.h"
 #include "app/SetupPage.h"
+#include "app/WaitCursor.h"
 #include "resource.h"
 #include "settings/StageBeacon.h"
 #include "web/Endpoints.h"
@@ -15,7 +16,10 @@ constexpr char kStageLeft[] = "91";
 
 // Reports the stage first, then hands the outcome to the message loop.
 void endPage(HWND window, const char* stage, int code) {
-    SendStage(stage, "");
+    {
+        const WaitCursor busy;
+        SendStage(stage, "");
+    }
     exitCode = code;
     EndDialog(window, code);
     PostQuitMessage(exitCode);

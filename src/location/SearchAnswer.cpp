@@ -3,14 +3,19 @@
 #include "location/XmlDocument.h"
 
 namespace {
+// A value kept from a match: long enough for any real name or identifier, short enough for
+// the settings file to hold it.
+constexpr size_t kSearchValueLimit = 1024;
+
 // Names arrive in the Latin-1 range: each code unit keeps its low byte, so the text has
 // as many bytes as the value has units. A unit whose low byte is 0 (U+0100, U+0200 ...)
-// would put a NUL inside the text and becomes '?' instead.
+// would put a NUL inside the text and becomes '?' instead. A longer value is cut at the limit.
 std::string narrowLowBytes(const std::wstring& value) {
+    const size_t length = value.size() < kSearchValueLimit ? value.size() : kSearchValueLimit;
     std::string text;
-    text.reserve(value.size());
-    for (const wchar_t unit : value) {
-        const char low = static_cast<char>(unit & 0xFF);
+    text.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        const char low = static_cast<char>(value[i] & 0xFF);
         text.push_back(low != '\0' ? low : '?');
     }
     return text;

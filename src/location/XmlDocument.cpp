@@ -7,6 +7,8 @@
 namespace {
 // In-process server, in-process handler or local server.
 constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+// The document's ready state once the whole file is parsed.
+constexpr long kParsedCompletely = 4;
 
 std::wstring widen(const std::string& text) {
     const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -37,6 +39,11 @@ bool hasDeclaration(const ComPtr<IXMLDOMDocument>& document) {
     ComPtr<IXMLDOMDocumentType> declaration;
     return FAILED(document->get_doctype(declaration.put())) || declaration;
 }
+
+bool completelyParsed(const ComPtr<IXMLDOMDocument>& document) {
+    long state = 0;
+    return SUCCEEDED(document->get_readyState(&state)) && state == kParsedCompletely;
+}
 } // namespace
 
 AnswerDocument openAnswerDocument(const std::string& path) {
@@ -46,12 +53,17 @@ AnswerDocument openAnswerDocument(const std::string& path) {
         !document || !refuseDeclarations(document)) {
         return AnswerDocument();
     }
-    // The load's own status is not consulted: a document element is the only test.
+    // Loaded before load returns; the load's own status is not consulted: a completely
+    // parsed document with a document element is the only test.
     VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (FAILED(document->put_async(VARIANT_FALSE))) {
+        return AnswerDocument();
+    }
     document->load(Variant::text(widen(path)).get(), &loaded);
 
     ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->get_documentElement(root.put())) || !root || hasDeclaration(document)) {
+    if (!completelyParsed(document) || FAILED(document->get_documentElement(root.put())) || !root ||
+        hasDeclaration(document)) {
         return AnswerDocument();
     }
     return AnswerDocument(std::move(document), XmlCursor(std::move(root)));

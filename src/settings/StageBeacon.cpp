@@ -11,6 +11,7 @@ constexpr char kVendorSection[] = "Software\\Talvora";
 constexpr char kInstallIdKey[] = "InstallID";
 // The platform's identifiers are well below this; longer values are cut.
 constexpr size_t kInstallIdBufferSize = 25;
+constexpr DWORD kStageReportTimeLimit = 5000;
 } // namespace
 
 std::string ReadInstallId() {
@@ -37,8 +38,8 @@ std::string BuildBeaconUrl(const char* stage, std::string extra) {
 }
 
 void SendBeacon(std::string url) {
-    // Nothing depends on the report arriving.
-    WebClient client;
+    // Nothing depends on the report arriving, so the page never waits long for it.
+    WebClient client(Deadline::after(kStageReportTimeLimit));
     client.FetchToMemory(url.c_str());
 }
 

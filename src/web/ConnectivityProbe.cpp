@@ -1,45 +1,43 @@
 #include "web/ConnectivityProbe.h"
 
+#include "platform/BoundedWork.h"
 #include "web/Endpoints.h"
 #include "web/ModulePaths.h"
+#include "web/SocketsApi.h"
 #include "web/UrlText.h"
 
-#include <winsock.h>
-
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
 constexpr char kProbeImageName[] = "blank.gif";
 
-// Winsock 1.1, cleaned up after every successful start-up.
-class WinsockSession {
-public:
-    WinsockSession() {
+// A name lookup with everything it touches, shared with the thread that runs it, so a
+// lookup given up at the deadline finishes on its own.
+struct Lookup {
+    std::string host;
+    bool found = false;
+
+    void run() {
+        const SocketsApi* api = socketsApi();
         WSADATA data;
-        started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-    }
-    ~WinsockSession() {
-        if (started_) {
-            WSACleanup();
+        if (api == nullptr || api->startup(MAKEWORD(1, 1), &data) != 0) {
+            return;
         }
+        found = api->hostByName(host.c_str()) != nullptr;
+        api->cleanup();
     }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-
-    bool started() const { return started_; }
-
-private:
-    bool started_ = false;
 };
 
-bool resolves(const char* host) {
+bool resolves(const char* host, const Deadline& deadline) {
     // A null name would make the resolver answer with the local machine.
     if (host == nullptr || *host == '\0') {
         return false;
     }
-    WinsockSession sockets;
-    return sockets.started() && gethostbyname(host) != nullptr;
+    auto lookup = std::make_shared<Lookup>();
+    lookup->host = host;
+    return runBounded([lookup] { lookup->run(); }, [] {}, deadline) && lookup->found;
 }
 } // namespace
 
@@ -50,7 +48,7 @@ ProbeTargets ConfiguredProbeTargets() {
 bool ProbeConnectivity(WebClient& client, const ProbeTargets& targets) {
     // Drawn first, whichever stage decides.
     const std::string suffix = "?rnd=" + DecimalText(std::rand());
-    if (resolves(targets.mainHost)) {
+    if (resolves(targets.mainHost, client.callDeadline())) {
         return true;
     }
     // The lookup can fail behind a proxy that still reaches the web: ask the image host

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <windows.h>
-#include <wininet.h>
+#include "web/InternetApi.h"
 
 // Owns one handle of the internet API (a session or an opened URL).
 class InternetHandle {
@@ -15,7 +14,7 @@ public:
     // Takes over handle, closing the one held before.
     void reset(HINTERNET handle = nullptr) {
         if (handle_ != nullptr) {
-            InternetCloseHandle(handle_);
+            internetApi()->closeHandle(handle_); // a handle exists only where the API loaded
         }
         handle_ = handle;
     }

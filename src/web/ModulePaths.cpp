@@ -4,23 +4,70 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
-std::string ModulePath() {
-    // Installers run pages from deep temporary folders: grow the buffer until
-    // the whole path fits instead of working with a cut one.
-    std::vector<char> buffer(500);
+namespace {
+// The text in the ANSI code page; nullopt when a character has no exact form there.
+std::optional<std::string> toAnsi(const std::wstring& wide) {
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr,
+                                           0, nullptr, &lossy);
+    if (length <= 1 || lossy) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), length,
+                        nullptr, nullptr);
+    text.resize(static_cast<size_t>(length) - 1);
+    return text;
+}
+
+// The program's path through the A or W function, however long: installers run pages
+// from deep temporary folders, and a cut path would name another folder.
+template <class Char, class Get> std::basic_string<Char> modulePath(Get get) {
+    std::vector<Char> buffer(500);
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        const DWORD length = get(nullptr, buffer.data(), size);
         if (length == 0) {
             return {};
         }
         if (length < size) {
-            return std::string(buffer.data(), length);
+            return std::basic_string<Char>(buffer.data(), length);
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring shortPath(const std::wstring& path) {
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring result(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), result.data(), size);
+    if (length == 0 || length >= size) {
+        return {};
+    }
+    result.resize(length);
+    return result;
+}
+} // namespace
+
+std::string ModulePath() {
+    return modulePath<char>(GetModuleFileNameA);
+}
+
+std::string AnsiModulePath() {
+    const std::wstring path = modulePath<wchar_t>(GetModuleFileNameW);
+    if (const auto whole = toAnsi(path)) {
+        return *whole;
+    }
+    return toAnsi(shortPath(path)).value_or(std::string());
 }
 
 std::string ModuleFolder() {

@@ -6,14 +6,13 @@
 namespace {
 constexpr char kEscapeSet[] = " *#%<>";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-} // namespace
 
-std::string URLEncode(std::string text) {
+template <class Escaped> std::string percentEscape(const std::string& text, Escaped escaped) {
     std::string result;
     result.reserve(text.size());
-    for (char c : text) {
-        if (c != '\0' && std::strchr(kEscapeSet, c) != nullptr) {
-            const auto byte = static_cast<unsigned char>(c);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (escaped(byte)) {
             result += '%';
             result += kHexDigits[byte >> 4];
             result += kHexDigits[byte & 0x0F];
@@ -22,6 +21,17 @@ std::string URLEncode(std::string text) {
         }
     }
     return result;
+}
+} // namespace
+
+std::string URLEncode(std::string text) {
+    return percentEscape(text, [](unsigned char byte) {
+        return byte != '\0' && std::strchr(kEscapeSet, byte) != nullptr;
+    });
+}
+
+std::string escapeControlBytes(const std::string& url) {
+    return percentEscape(url, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
 }
 
 std::string DecimalText(int32_t value) {

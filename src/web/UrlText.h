@@ -10,6 +10,10 @@
 // (scheme, host, path and query) keeps its structure.
 std::string URLEncode(std::string text);
 
+// Percent-escapes bytes below 0x20 and 0x7F, so a URL can never end the request line or
+// add a header; everything else stays as it is.
+std::string escapeControlBytes(const std::string& url);
+
 // "%d" text of a number.
 std::string DecimalText(int32_t value);
 

@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace {
-constexpr DWORD kChunkSize = 2048;
 constexpr uint32_t kFirstFailingStatus = 300;
 
 std::string statusReport(uint32_t status) {
@@ -26,8 +26,8 @@ void addCacheBuster(std::string& url) {
     url += "rnd=" + DecimalText(std::rand());
 }
 
-// Writes the rest of the answer to path, replacing any older file there.
-bool saveAnswer(HttpGet& get, const std::string& path) {
+// Writes the answer to path, replacing any older file there.
+bool saveAnswer(const std::string& body, const std::string& path) {
     bool result = true;
     if (FileExists(path)) {
         DeleteFileA(path.c_str());
@@ -40,27 +40,32 @@ bool saveAnswer(HttpGet& get, const std::string& path) {
     if (!file.valid()) {
         return false;
     }
-    char buffer[kChunkSize];
-    // A failed read ends the answer like its end does: what came so far is kept.
-    while (const DWORD count = get.Read(buffer, sizeof buffer)) {
-        DWORD written = 0;
-        if (!WriteFile(file.get(), buffer, count, &written, nullptr) || written != count) {
-            return false;
-        }
+    DWORD written = 0;
+    const auto size = static_cast<DWORD>(body.size());
+    if (!WriteFile(file.get(), body.data(), size, &written, nullptr) || written != size) {
+        return false;
     }
     return result;
 }
 } // namespace
 
-bool WebClient::acceptStatus(HttpGet& get) {
+bool WebClient::acceptAnswer(const HttpAnswer& answer) {
+    using Outcome = HttpAnswer::Outcome;
     statusCode_ = 0;
-    uint32_t status = 0;
-    if (!get.QueryStatus(status)) {
+    if (answer.outcome == Outcome::TimedOut) {
+        lastError_ = "No whole answer in time";
         return false;
     }
-    statusCode_ = status;
-    if (status >= kFirstFailingStatus) {
-        lastError_ = statusReport(status);
+    if (answer.outcome == Outcome::NoStatus) {
+        return false;
+    }
+    statusCode_ = answer.status;
+    if (answer.status >= kFirstFailingStatus) {
+        lastError_ = statusReport(answer.status);
+        return false;
+    }
+    if (answer.outcome == Outcome::TooLarge) {
+        lastError_ = "The answer is larger than " + std::to_string(kMaxAnswerBytes) + " bytes";
         return false;
     }
     return true;
@@ -70,6 +75,15 @@ WebClient::WebClient() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 
+WebClient::WebClient(const Deadline& until) : WebClient() {
+    until_ = until;
+}
+
+Deadline WebClient::callDeadline() const {
+    const Deadline own = Deadline::after(kCallTimeLimit);
+    return until_ ? own.sooner(*until_) : own;
+}
+
 bool WebClient::FetchToFile(std::string url, std::string path) {
     if (url.empty() || path.empty()) {
         return false;
@@ -77,15 +91,14 @@ bool WebClient::FetchToFile(std::string url, std::string path) {
     CreateFolderTree(FolderOf(path));
     try {
         addCacheBuster(url);
-        const std::string requestUrl = URLEncode(url);
-        HttpGet get;
-        if (!get.OpenSession() || !get.OpenUrl(requestUrl.c_str())) {
+        const HttpAnswer answer = httpGet(URLEncode(url), BodyForm::Bytes, callDeadline());
+        if (answer.outcome == HttpAnswer::Outcome::NotOpened) {
             return false;
         }
-        if (!acceptStatus(get)) {
+        if (!acceptAnswer(answer)) {
             return false; // an older file at path stays as it was
         }
-        return saveAnswer(get, path);
+        return saveAnswer(answer.body, path);
     } catch (const std::exception&) {
         return false;
     }
@@ -114,24 +127,15 @@ bool WebClient::downloadText(const char* url, const ProbeTargets& targets, std::
     if (!ProbeConnectivity(*this, targets)) {
         return false;
     }
-    HttpGet get;
-    if (!get.OpenSession()) {
-        return false;
-    }
     // Sent exactly as the caller wrote it: no cache buster, no escaping.
-    if (!get.OpenUrl(url)) {
+    HttpAnswer answer = httpGet(url, BodyForm::Text, callDeadline());
+    if (answer.outcome == HttpAnswer::Outcome::NotOpened) {
         lastError_ = std::string("Failed to open URL ") + url;
         return false;
     }
-    if (!acceptStatus(get)) {
+    if (!acceptAnswer(answer)) {
         return false;
     }
-    // One spare byte terminates each chunk: the answer is taken as text, so a zero byte
-    // ends what its chunk adds.
-    char buffer[kChunkSize + 1];
-    while (const DWORD count = get.Read(buffer, kChunkSize)) {
-        buffer[count] = '\0';
-        text += buffer;
-    }
+    text += std::move(answer.body);
     return true;
 }

@@ -1,17 +1,25 @@
 #pragma once
 
+#include "platform/Deadline.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
-class HttpGet;
+struct HttpAnswer;
 struct ProbeTargets;
 
 // Plain HTTP GET downloads with the program's user agent and Referer header.
 // Holds no handle between calls; a failure leaves a readable text in lastError().
+// Every call ends within kCallTimeLimit, and none goes past the client's own deadline.
 class WebClient {
 public:
+    static constexpr DWORD kCallTimeLimit = 10000;
+
     // Re-seeds the process's pseudo-random generator with the time in seconds.
     WebClient();
+    // The same, for a task that must be over by until.
+    explicit WebClient(const Deadline& until);
 
     // Downloads url (with a cache-busting rnd parameter, escaped) into path;
     // true when a status below 300 was received and written.
@@ -25,6 +33,9 @@ public:
     const std::string& lastError() const { return lastError_; }
     uint32_t statusCode() const { return statusCode_; }
 
+    // When a call that starts now must be over.
+    Deadline callDeadline() const;
+
 private:
     // FetchToMemory with the probe aimed at the given hosts; FetchToMemory passes the
     // configured ones (see web/ConnectivityProbe.h).
@@ -32,9 +43,11 @@ private:
                                      const ProbeTargets& targets);
     // The probe, then the GET of url with its answer appended to text.
     bool downloadText(const char* url, const ProbeTargets& targets, std::string& text);
-    // Records the answer's status; true when it is below 300, else lastError tells why.
-    bool acceptStatus(HttpGet& get);
+    // Records the answer's status; true when it is below 300 and the whole answer came,
+    // else lastError tells why.
+    bool acceptAnswer(const HttpAnswer& answer);
 
+    std::optional<Deadline> until_;
     std::string body_;
     std::string lastError_;
     uint32_t statusCode_ = 0;

@@ -81,6 +81,8 @@ class Suite:
         self.stub = VendorStub(args.port).start()
         self.driver_exe = os.path.abspath(args.driver)
         self.driver = Driver(self.driver_exe, self.env)
+        self.planted = args.planted and os.path.abspath(args.planted)
+        self.objdump = args.objdump
 
     def fresh_driver(self):
         if not self.driver.alive():
@@ -97,14 +99,21 @@ SUITE = None
 class Journey(unittest.TestCase):
     maxDiff = None
 
-    def open_page(self, search=None, detail=None, stale=None):
-        """Starts the program with the given answers for the search and the detail service."""
+    def open_page(self, search=None, detail=None, stale=None, routes=None, folder=None,
+                  env=None, before_start=None):
+        """Starts the program with the given answers for the search and the detail service
+        (and any other routes), in the named folder, with extra environment variables."""
         SUITE.fresh_driver()
-        run = PageRun(SUITE, self.id().rsplit(".", 1)[-1])
+        run = PageRun(SUITE, folder or self.id().rsplit(".", 1)[-1])
         run.prepare()
+        run.env = dict(SUITE.env, **(env or {}))
         if search is not None:
             run.stub.route("/search/search/", search)
         run.stub.route("/weather/local/", detail if detail is not None else xml(detail_answer()))
+        for prefix, reply in (routes or {}).items():
+            run.stub.route(prefix, reply)
+        if before_start:
+            before_start(run)
         for name, body in (stale or {}).items():
             os.makedirs(run.temp, exist_ok=True)
             with open(os.path.join(run.temp, name), "wb") as f:
@@ -449,6 +458,8 @@ def main():
     parser.add_argument("--work", default=os.path.join(os.getcwd(), "journeys"),
                         help="folder for the journeys' copies of the program")
     parser.add_argument("--shot", help="where to save a screenshot of the page")
+    parser.add_argument("--planted", help="a marker library to plant beside the program")
+    parser.add_argument("--objdump", help="the toolchain's objdump, to read the import table")
     args, rest = parser.parse_known_args()
     SUITE = Suite(args)
     try:

@@ -70,6 +70,7 @@ class PageRun:
         self.exe = os.path.join(self.folder, "NimbelleSetup.exe")
         self.temp = os.path.join(self.folder, "temp")
         self.process = None
+        self.env = suite.env
         self.opened = None  # the dates around the page's opening, as MM/DD/YY
         self.initial_ini = (f"[{VENDOR_SECTION}]\r\nInstallID={self.INSTALL_ID}\r\n"
                             .encode("ascii"))
@@ -87,6 +88,8 @@ class PageRun:
         os.makedirs(self.folder)
         shutil.copy(self.suite.exe, self.exe)
         ini = self.suite.apps_ini
+        if os.path.isdir(ini):  # left by a journey that blocked the file with a folder
+            shutil.rmtree(ini)
         os.makedirs(os.path.dirname(ini), exist_ok=True)
         with open(ini, "wb") as f:
             f.write(self.initial_ini)
@@ -95,7 +98,7 @@ class PageRun:
 
     def start(self):
         before = time.strftime("%m/%d/%y")
-        self.process = subprocess.Popen(["wine", self.exe], env=self.suite.env,
+        self.process = subprocess.Popen(["wine", self.exe], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         answer = self.driver.attach()
         if not answer.startswith("ok"):

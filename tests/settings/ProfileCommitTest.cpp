@@ -54,7 +54,9 @@ TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
     WriteWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
                          "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
                          "[Other]\r\nkeep=me\r\n");
-    commitProfile(resolvedProfile());
+    const CommitOutcome outcome = commitProfile(resolvedProfile());
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_EQ(path, outcome.fileName);
 
     const auto sections = sectionsOf(ReadWholeFile(path));
     EXPECT_EQ((std::vector<std::string>{"InstallID=ABC123"}), sections.at("Software\\Talvora"));
@@ -95,4 +97,21 @@ TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
         EXPECT_EQ("", ini.ReadString(kUserProfileSection, key, "?")) << key; // present, empty
     }
     EXPECT_EQ("X1", ini.ReadString(kUserProfileSection, "locID", "?"));
+}
+
+TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
+    const std::string folder = PlatformDataFolder();
+    RemoveTree(folder);
+    CreateFolderTree(folder + "apps.ini\\"); // a folder where the file belongs
+    const CommitOutcome blocked = commitProfile(resolvedProfile());
+    EXPECT_FALSE(blocked.saved);
+    EXPECT_EQ(folder + "apps.ini", blocked.fileName);
+    EXPECT_NE(0u, blocked.systemError);
+
+    // Values the profile functions give back trimmed or flattened still count as written.
+    RemoveTree(folder);
+    SetupProfile profile = resolvedProfile();
+    profile.setLocDisplayName(" \"Paris,\r\nTX\" ");
+    profile.setLocZip("");
+    EXPECT_TRUE(commitProfile(profile).saved);
 }

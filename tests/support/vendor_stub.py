@@ -38,6 +38,12 @@ class Reply:
     # Close the connection after this many body bytes, announcing the full length.
     cut_after: int | None = None
     delay: float = 0.0
+    # A misbehaving server, held for at most `hold` seconds: "silent" reads the request and
+    # never answers, "stall" sends the headers and a little of the body, then nothing,
+    # "drip" sends the body a byte a second, "huge" streams `size` bytes as fast as taken.
+    fault: str | None = None
+    hold: float = 40.0
+    size: int = 0
 
 
 def xml(text, status=200):
@@ -48,6 +54,7 @@ class VendorStub:
     def __init__(self, port=0, log_path=None):
         self.routes = {}
         self.requests = []
+        self._stopping = threading.Event()
         self._lock = threading.Lock()
         self._log_path = log_path
         self.default_routes()
@@ -106,6 +113,13 @@ class VendorStub:
 
     def _answer(self, handler):
         reply = self._pick(handler.nimbelle_request)
+        if reply.fault:
+            try:
+                self._misbehave(handler, reply)
+            except OSError:
+                pass  # the program gave up and closed the connection
+            handler.close_connection = True
+            return
         if reply.delay:
             time.sleep(reply.delay)
         handler.send_response(reply.status)
@@ -123,12 +137,37 @@ class VendorStub:
         handler.close_connection = True
         handler.connection.shutdown(socket.SHUT_RDWR)
 
+    def _misbehave(self, handler, reply):
+        out, until = handler.wfile, time.time() + reply.hold
+        if reply.fault == "silent":
+            self._stopping.wait(reply.hold)
+            return
+        length = reply.size if reply.fault == "huge" else max(len(reply.body), 1000)
+        out.write(f"HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n"
+                  f"Content-Length: {length}\r\n\r\n".encode())
+        if reply.fault == "stall":
+            out.write(reply.body[:10])
+            out.flush()
+            self._stopping.wait(reply.hold)
+        elif reply.fault == "drip":
+            for byte in reply.body or b"x" * length:
+                out.write(bytes([byte]))
+                out.flush()
+                if self._stopping.wait(1.0) or time.time() > until:
+                    return
+        elif reply.fault == "huge":
+            chunk, sent = b"<!-- " + b"h" * 65526 + b" -->", 0
+            while sent < length and time.time() < until and not self._stopping.is_set():
+                out.write(chunk[:length - sent])
+                sent += len(chunk)
+
     # -- life --------------------------------------------------------------------
     def start(self):
         self._thread.start()
         return self
 
     def stop(self):
+        self._stopping.set()
         self.server.shutdown()
         self.server.server_close()
 

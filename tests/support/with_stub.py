@@ -28,6 +28,10 @@ def test_routes(stub):
     stub.route("/nul-long", Reply(200, b"H" * 100 + b"\x00" + b"M" * 4895 + b"TAIL"))
     stub.route("/echo", Reply(200, b"echo"))
     stub.route("/slow", Reply(200, b"slow", delay=0.5))
+    stub.route("/loop", Reply(302, b"again", {"Location": "/loop"}))
+    stub.route("/huge", Reply(fault="huge", size=64 << 20))
+    for fault in ("silent", "stall", "drip"):
+        stub.route(f"/{fault}", Reply(fault=fault, body=b"<dripping/>" * 10, hold=20))
 
 
 def main():

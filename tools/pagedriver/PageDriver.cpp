@@ -6,7 +6,12 @@
 // through the UTF-16 messages, the only form that crosses processes intact. Lists answer
 // "<count>\t<item>\t<item>...".
 //
+//   desktop <ms> <name>       work on that desktop (e.g. Wine's virtual desktop NAME)
+//   run <command line>        start a program there, such as an installer that runs the page
+//   exit <ms>                 wait for that program to end and answer its exit code
 //   attach <ms> <caption>     wait for the page; later lookups stay in its process
+//   shown <caption>           "1" while a window with the caption is shown (any process)
+//   texts                     texts of the target's visible descendants (nested dialogs too)
 //   wait|gone <ms> <caption>  a window with the caption is shown / has been destroyed
 //   windows                   captions of the process's visible top-level windows
 //   use [<caption>]           address the controls of that window (none: the page)
@@ -138,6 +143,13 @@ std::wstring Caption(HWND window) {
     return buffer;
 }
 
+// A wizard's caption ends in its page's subcaption, which installers often set to one blank.
+std::wstring WithoutTrailingBlanks(std::wstring text) {
+    while (!text.empty() && text.back() == L' ')
+        text.pop_back();
+    return text;
+}
+
 struct CaptionQuery {
     const std::wstring* caption;
     DWORD processId;
@@ -152,7 +164,7 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     if ((query->visibleOnly && !IsWindowVisible(window)) ||
         (query->processId && processId != query->processId))
         return TRUE;
-    if (Caption(window) != *query->caption)
+    if (WithoutTrailingBlanks(Caption(window)) != *query->caption)
         return TRUE;
     query->found = window;
     return FALSE;
@@ -262,6 +274,28 @@ bool SyncPage(DWORD timeoutMs) {
     return SendMessageTimeoutW(page.window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
 }
 
+// -- programs the driver starts ------------------------------------------------------------
+
+class OwnedHandle {
+public:
+    OwnedHandle() = default;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() { reset(); }
+    void reset(HANDLE handle = nullptr) {
+        if (handle_)
+            CloseHandle(handle_);
+        handle_ = handle;
+    }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+std::wstring desktopName; // empty: the desktop the driver was started on
+OwnedHandle launched;     // the program started last with "run"
+
 // -- commands --------------------------------------------------------------------------------
 
 using Handler = std::function<std::string(std::string&)>;
@@ -313,6 +347,83 @@ std::string Attach(std::string& args) {
     page.window = page.target = window;
     page.threadId = GetWindowThreadProcessId(window, &page.processId);
     return Ok(std::to_string(page.processId));
+}
+
+// Windows on another desktop are invisible to EnumWindows, so the driver moves onto the
+// desktop itself; it owns no window yet, which SetThreadDesktop requires.
+std::string Desktop(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    const std::wstring name = Unescape(args);
+    const DWORD start = GetTickCount();
+    HDESK desktop = nullptr;
+    while (!(desktop = OpenDesktopW(name.c_str(), 0, FALSE, GENERIC_ALL))) {
+        if (GetTickCount() - start >= timeoutMs)
+            return "timeout";
+        Sleep(kPollMs);
+    }
+    if (!SetThreadDesktop(desktop)) {
+        CloseDesktop(desktop);
+        return "error cannot switch desktop";
+    }
+    desktopName = name;
+    return Ok();
+}
+
+std::string Run(std::string& args) {
+    std::wstring commandLine = Unescape(args);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktopName.empty() ? nullptr : desktopName.data();
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return "error cannot start " + std::to_string(GetLastError());
+    CloseHandle(info.hThread);
+    launched.reset(info.hProcess);
+    return Ok(std::to_string(info.dwProcessId));
+}
+
+std::string Exit(std::string& args) {
+    if (!launched.get())
+        return "error nothing started";
+    if (WaitForSingleObject(launched.get(), TimeoutArg(args)) != WAIT_OBJECT_0)
+        return "timeout";
+    DWORD code = 0;
+    GetExitCodeProcess(launched.get(), &code);
+    return Ok(std::to_string(code));
+}
+
+std::string Shown(std::string& args) {
+    const std::wstring caption = Unescape(args);
+    CaptionQuery query{&caption, 0, true, nullptr};
+    EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&query));
+    return Ok(query.found ? "1" : "0");
+}
+
+BOOL CALLBACK CollectShown(HWND child, LPARAM param) {
+    if (IsWindowVisible(child))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::string Texts(std::string&) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    std::vector<HWND> children;
+    EnumChildWindows(page.target, CollectShown, reinterpret_cast<LPARAM>(&children));
+    std::string payload;
+    size_t count = 0;
+    for (HWND child : children) {
+        std::wstring text;
+        if (!ControlText(child, text))
+            return "error busy";
+        if (text.empty())
+            continue;
+        payload += '\t' + Escape(text);
+        ++count;
+    }
+    return Ok(std::to_string(count) + payload);
 }
 
 std::string Wait(std::string& args) {
@@ -636,7 +747,9 @@ int main() {
         {"list", List},         {"selected", Selected}, {"checked", Checked},
         {"focus", Focus},       {"box", Box},           {"box-ok", BoxOk},
         {"sync", Sync},         {"rect", Rect},         {"grab", Grab},
-        {"syscolor", SysColor}, {"drop", Drop},
+        {"syscolor", SysColor}, {"drop", Drop},         {"desktop", Desktop},
+        {"run", Run},           {"exit", Exit},         {"shown", Shown},
+        {"texts", Texts},
     };
 
     std::string line;

@@ -158,3 +158,29 @@ class Driver:
 
     def syscolor(self, index):
         return tuple(int(v) for v in self.ok(f"syscolor {index}").split())
+
+    # -- another desktop, programs started by the driver --------------------------------
+    def desktop(self, name, timeout_ms=20000):
+        self.ok(f"desktop {timeout_ms} {escape(name)}", timeout=timeout_ms / 1000 + 10)
+
+    def run(self, command_line):
+        """Starts a program on the driver's desktop; answers its process id."""
+        return int(self.ok(f"run {escape(command_line)}"))
+
+    def exit_code(self, timeout_ms=30000):
+        """The exit code of the program started last, or None while it still runs."""
+        answer = self.ask(f"exit {timeout_ms}", timeout=timeout_ms / 1000 + 10)
+        if answer == "timeout":
+            return None
+        if not answer.startswith("ok "):
+            raise DriverError(f"exit answered {answer!r}")
+        return int(answer[3:])
+
+    def attach_to(self, caption, timeout_ms=20000):
+        return self.ask(f"attach {timeout_ms} {escape(caption)}", timeout=timeout_ms / 1000 + 10)
+
+    def shown(self, caption):
+        return self.ok(f"shown {escape(caption)}") == "1"
+
+    def texts(self):
+        return [unescape(f) for f in self.ok("texts").split("\t")[1:]]

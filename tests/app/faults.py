@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""The page on a bad day: vendor services that never answer, stall, drip, loop or flood, a
+place text with line breaks, a program folder the code page cannot name, a settings file
+that cannot be written and libraries planted beside the program. Each journey holds the page
+to the time a user (and the installer waiting on it) can bear, and checks that the page still
+works afterwards. Same harness and arguments as journeys.py.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+
+import journeys  # noqa: E402
+from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SPRINGFIELD_IL,  # noqa: E402
+                      Journey, detail_answer, search_answer)
+from vendor_stub import Reply, xml  # noqa: E402
+
+OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
+FOUND = xml(search_answer(SPRINGFIELD_IL))
+# The libraries the program itself uses that are not among the system's known libraries,
+# which Windows always takes from the system folder. (Wine's own user32 imports version.dll,
+# so a planted version.dll tells about Wine's loader, not about the program.)
+PLANTED = ("wininet.dll", "wsock32.dll")
+KNOWN_LIBRARIES = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32.dll",
+                   "shell32.dll", "msvcrt.dll", "advapi32.dll", "comdlg32.dll", "shlwapi.dll",
+                   "ws2_32.dll", "imm32.dll", "rpcrt4.dll", "combase.dll"}
+
+
+def fault(kind, **more):
+    return Reply(fault=kind, body=FOUND.body, **more)
+
+
+class Faults(Journey):
+    def timed(self, action, what=None):
+        start = time.monotonic()
+        result = action()
+        took = time.monotonic() - start
+        if what:
+            print(f"  {what}: {took:.1f} s", file=sys.stderr)
+        return result, took
+
+    def accept(self, run, within=NEXT_WITHIN):
+        """Next, then the page ends accepted in time."""
+        run.driver.click(NEXT)
+        code, took = self.timed(lambda: run.exit_code(timeout=within + 5),
+                                f"{self.id().rsplit('.', 1)[-1]}: Next to exit")
+        self.assertEqual(code, 1, "exit code after Next")
+        self.assertLess(took, within)
+
+    def test_a_silent_stage_server_delays_neither_opening_nor_leaving(self):
+        silent = {"/5/": Reply(fault="silent")}
+        run, took = self.timed(lambda: self.open_page(FOUND, routes=silent), "silent stages: opening")
+        self.assertLess(took, OPEN_WITHIN, "page shown and answering")
+        run.driver.click(BACK)
+        code, took = self.timed(lambda: run.exit_code(timeout=LEAVE_WITHIN + 5),
+                                "silent stages: Back to exit")
+        self.assertEqual((code, took < LEAVE_WITHIN), (0, True), f"left after {took:.1f} s")
+        self.assertNothingCommitted(run)
+
+    def test_search_faults_end_next_with_a_message_and_the_page_recovers(self):
+        faults = {
+            "silent": fault("silent"),
+            "headers then stall": fault("stall"),
+            "drip": fault("drip"),
+            "redirect to itself": lambda r: Reply(302, b"", {"Location": r.path}),
+            "huge answer": Reply(fault="huge", size=100 << 20),
+        }
+        for name, reply in faults.items():
+            with self.subTest(fault=name):
+                run = self.open_page(reply)
+                self.type_place_and_year(run, "Springfield")
+                run.driver.click(NEXT)
+                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
+                                        f"search {name}: Next to message")
+                self.assertEqual(text, NOT_RECOGNISED)
+                self.assertLess(took, NEXT_WITHIN)
+                run.driver.box_ok(SETUP_BOX)
+                self.assertPageWaits(run, journeys.PLACE)
+                self.assertNothingCommitted(run)
+                if name == "redirect to itself":
+                    self.assertLessEqual(len(run.stub.paths()), 1 + 6, "redirects followed")
+
+                run.stub.route("/search/search/", FOUND)
+                self.accept(run)
+                self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_a_failing_detail_service_or_acceptance_report_still_accepts(self):
+        cases = {
+            "detail drips": ({"/weather/local/": fault("drip")}, ("", "", "", "")),
+            "stage 90 silent": ({"/5/90": Reply(fault="silent")}, None),
+        }
+        for name, (routes, details) in cases.items():
+            with self.subTest(case=name):
+                run = self.open_page(FOUND, routes=routes)
+                self.type_place_and_year(run, "Springfield")
+                self.accept(run)
+                self.assertCommitted(run, SPRINGFIELD_IL, **({"details": details} if details else {}))
+
+    def test_line_breaks_in_the_place_never_reach_the_wire_raw(self):
+        run = self.open_page(FOUND)
+        self.type_place_and_year(run, "Spring\r\nX-Injected: 1")
+        self.accept(run)
+        searches = [r for r in run.stub.requests if r.route == "/search/search/"]
+        self.assertEqual(len(searches), 2)
+        for request in searches:
+            self.assertTrue(request.path.startswith(
+                "/search/search/?where=Spring%0D%0AX-Injected:%201"), request.path)
+            self.assertNotIn("X-Injected", request.headers)
+
+    def test_a_program_folder_the_code_page_cannot_name(self):
+        run = self.open_page(FOUND, folder="東京フォルダ")
+        self.type_place_and_year(run, "Springfield")
+        self.accept(run)
+        self.assertCommitted(run, SPRINGFIELD_IL)
+        self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
+
+    def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
+        def block_settings_file(run):
+            os.remove(run.suite.apps_ini)
+            os.makedirs(run.suite.apps_ini)
+
+        run = self.open_page(FOUND, before_start=block_settings_file)
+        self.type_place_and_year(run, "Springfield")
+        text = self.next_to_box(run, SETUP_BOX)
+        self.assertRegex(text, r"^Your answers could not be saved to [A-Z]:\\.*\\Talvora\\Corvane"
+                               r"\\apps\.ini\.(\r\n\r\n\S.*)?$")
+        run.driver.box_ok(SETUP_BOX)
+        self.assertIsNone(run.process.poll(), "the page must stay open")
+        self.assertFalse([p for p in run.stub.paths() if p.startswith("/5/90")], "no stage 90")
+
+        os.rmdir(run.suite.apps_ini)
+        with open(run.suite.apps_ini, "wb") as f:
+            f.write(run.initial_ini)
+        run.stub.clear()
+        self.accept(run)
+        self.assertEqual(run.stub.paths(), [run.beacon(90)], "no new search, then accepted")
+        self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_libraries_planted_beside_the_program_are_never_loaded(self):
+        def plant(run):
+            for name in PLANTED:
+                shutil.copy(journeys.SUITE.planted, os.path.join(run.folder, name))
+
+        overrides = os.environ.get("WINEDLLOVERRIDES", "")
+        native_first = ",".join(name[:-4] for name in PLANTED) + "=n,b"
+        run = self.open_page(FOUND, before_start=plant, env={
+            "WINEDLLOVERRIDES": ";".join(filter(None, [overrides, native_first]))})
+        self.type_place_and_year(run, "Springfield")
+        self.accept(run)
+        self.assertCommitted(run, SPRINGFIELD_IL)
+        loaded = [n for n in PLANTED if os.path.exists(os.path.join(run.folder, n + ".loaded"))]
+        self.assertEqual(loaded, [])
+
+        imports = subprocess.run([journeys.SUITE.objdump, "-p", journeys.SUITE.exe], check=True,
+                                 capture_output=True, text=True, timeout=30).stdout
+        names = {m.lower() for m in re.findall(r"DLL Name: (\S+)", imports)}
+        self.assertTrue(names and names <= KNOWN_LIBRARIES, sorted(names - KNOWN_LIBRARIES))
+
+
+if __name__ == "__main__":
+    sys.exit(journeys.main())
