@@ -6,5 +6,5 @@
 constexpr UINT StoreSelectionMessage = 320;
 
 INT_PTR CALLBACK CityPickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Runs the picker modally over the page; 1009 after OK, anything else is a cancel.
+// Runs the picker modally over the page; IDC_PICK_OK after OK, anything else is a cancel.
 INT_PTR runCityPicker(HWND page);

@@ -1,4 +1,4 @@
-#include "app/SetupPage.h"
+#include "app/HelpText.h"
 
 const char kWhyWeAskText[] =
     "Zip Code or city:\r\n"

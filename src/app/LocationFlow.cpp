@@ -4,8 +4,8 @@
 #include "app/WaitCursor.h"
 #include "app/WindowText.h"
 #include "location/DetailAnswer.h"
+#include "location/LocationSearchResult.h"
 #include "location/SearchAnswer.h"
-#include "location/SearchResult.h"
 #include "resource.h"
 #include "web/Endpoints.h"
 #include "web/WebClient.h"
@@ -41,10 +41,10 @@ bool SetupPage::resolveLocation() {
     {
         const WaitCursor busy;
         WebClient client(Deadline::after(kSearchTimeLimit));
-        const std::string searchUrl = kSearchUrl + place;
+        const std::string search = searchUrl(place);
         // The in-memory fetch only proves the service answers; the file is what is read.
-        if (client.FetchToMemory(searchUrl.c_str()) &&
-            client.FetchToFile(searchUrl, workFolder_ + "loc.xml")) {
+        if (client.FetchToMemory(search.c_str()) &&
+            client.FetchToFile(search, workFolder_ + "loc.xml")) {
             parseSearchAnswer(workFolder_ + "loc.xml", result);
         }
     }
@@ -76,8 +76,7 @@ bool SetupPage::resolveLocation() {
 bool SetupPage::fetchPlaceDetails() {
     const WaitCursor busy;
     WebClient client(Deadline::after(kDetailTimeLimit));
-    const std::string detailUrl = kDetailUrlHead + profile_.locID() + kDetailUrlTail;
-    if (!client.FetchToFile(detailUrl, workFolder_ + "xloc.xml")) {
+    if (!client.FetchToFile(detailUrl(profile_.locID()), workFolder_ + "xloc.xml")) {
         return false;
     }
     return parseDetailAnswer(workFolder_ + "xloc.xml", profile_);

@@ -1,6 +1,6 @@
-#include "app/ComRuntime.h"
 #include "app/MainDialog.h"
 #include "app/PageState.h"
+#include "platform/ComRuntime.h"
 #include "platform/SystemLibrary.h"
 
 #include <windows.h>

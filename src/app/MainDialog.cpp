@@ -6,7 +6,7 @@
 
 bool createMainDialog(HINSTANCE instance, int showCommand) {
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
-    // The page is built and stage 17 reported while the dialog is created, before it shows.
+    // The page is built and its opening reported while the dialog is created, before it shows.
     mainWindow =
         CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP_PAGE), nullptr, SetupPageProc, 0);
     SendMessageA(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

@@ -25,11 +25,11 @@ int SetupPage::paintBackground(HDC dc) const {
     const int bandTop = height - kBandHeight > 0 ? height - kBandHeight : 0;
     {
         GdiObject<HPEN> bluePen(CreatePen(PS_SOLID, 1, kBannerBlue));
-        SelectedObject selected(dc, bluePen.get());
+        const SelectedObject selected = selectObject(dc, bluePen.get());
         drawRows(dc, 0, bandTop, width);
     }
     GdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
-    SelectedObject selected(dc, facePen.get());
+    const SelectedObject selected = selectObject(dc, facePen.get());
     drawRows(dc, bandTop, height + 1, width); // the last row included
     return 1;
 }

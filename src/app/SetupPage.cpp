@@ -1,10 +1,9 @@
 #include "app/SetupPage.h"
 
-#include "app/PageState.h"
-#include "resource.h"
 #include "app/WaitCursor.h"
-#include "web/ModulePaths.h"
-#include "web/UrlText.h"
+#include "platform/ModulePaths.h"
+#include "platform/SystemErrorText.h"
+#include "resource.h"
 
 namespace {
 constexpr int kNewestYear = 1994;
@@ -31,7 +30,8 @@ std::string workFolderOf(const std::string& programPath) {
 } // namespace
 
 SetupPage::SetupPage(HWND dialog)
-    : dialog_(dialog), faceBrush_(nullptr), workFolder_(workFolderOf(AnsiModulePath())) {
+    : dialog_(dialog), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)),
+      workFolder_(workFolderOf(ansiModulePath())) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
@@ -41,9 +41,7 @@ SetupPage::SetupPage(HWND dialog)
     smallFont_ = GdiObject<HFONT>(verdana(12, false));
     titleFont_ = GdiObject<HFONT>(verdana(24, false));
     bannerBrush_ = GdiObject<HBRUSH>(CreateSolidBrush(kBannerBlue));
-    faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
     applyTextFonts();
-    chosenPlace_.clear();
 }
 
 void SetupPage::fillYearList() const {

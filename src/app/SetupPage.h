@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/GdiObject.h"
 #include "location/SetupProfile.h"
+#include "platform/GdiObjects.h"
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>
@@ -10,36 +10,36 @@
 #include <vector>
 
 // The controller behind the setup page: the answers so far, the Next sequence and the
-// page's own look.
+// page's own look. Its members are defined in three files, one per job.
 class SetupPage {
 public:
+    // SetupPage.cpp: the answers and Next.
     explicit SetupPage(HWND dialog);
-
     bool onNext();
-    bool resolveLocation();
-    bool fetchPlaceDetails();
     bool checkYearOfBirth();
     void setGender(bool male);
     void setTemperatureUnit(bool fahrenheit);
+
+    // LocationFlow.cpp: the place, searched, picked and detailed.
+    bool resolveLocation();
+    bool fetchPlaceDetails();
     void setChosenPlace(std::string name) { chosenPlace_ = std::move(name); }
     std::vector<std::string> copyChoices() const { return choices_; }
 
+    // PagePainting.cpp: the page's look.
     int paintBackground(HDC dc) const;
     HBRUSH staticColors(int controlId, HDC dc) const;
     void centerOnWorkArea() const;
 
-    const SetupProfile& profile() const { return profile_; }
-    const std::string& workFolder() const { return workFolder_; }
-
 private:
     void fillYearList() const;
+    // Tells the user the answers did not reach apps.ini; the page stays for another try.
+    void reportUnsaved(const CommitOutcome& outcome) const;
+    // Tells the user something about the place field, then puts the caret back in it.
+    bool rejectPlace(const char* message) const;
     HFONT fontFor(int controlId) const;
     void applyTextFonts() const;
     static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
-    // Tells the user something about the place field, then puts the caret back in it.
-    bool rejectPlace(const char* message) const;
-    // Tells the user the answers did not reach apps.ini; the page stays for another try.
-    void reportUnsaved(const CommitOutcome& outcome) const;
 
     HWND dialog_;
     GdiObject<HFONT> linkFont_;
@@ -59,6 +59,3 @@ constexpr char kMessageCaption[] = "Desktop Setup";
 
 // The page's panel colour, for its pen and its brush.
 constexpr COLORREF kBannerBlue = RGB(111, 139, 222);
-
-// Help text shown for "Why do we ask?".
-extern const char kWhyWeAskText[];

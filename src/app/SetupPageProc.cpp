@@ -1,10 +1,11 @@
 #include "app/SetupPageProc.h"
 
+#include "app/HelpText.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
 #include "app/WaitCursor.h"
+#include "beacon/StageBeacon.h"
 #include "resource.h"
-#include "settings/StageBeacon.h"
 #include "web/Endpoints.h"
 
 #include <shellapi.h>

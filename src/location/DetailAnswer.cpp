@@ -1,6 +1,6 @@
 #include "location/DetailAnswer.h"
 
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 namespace {
 // A detail value holds at most 251 characters: a 252-byte field with its terminator.

@@ -1,6 +1,6 @@
 #include "location/SearchAnswer.h"
 
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 namespace {
 // A value kept from a match: long enough for any real name or identifier, short enough for

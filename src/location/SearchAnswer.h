@@ -1,6 +1,6 @@
 #pragma once
 
-#include "location/SearchResult.h"
+#include "location/LocationSearchResult.h"
 
 #include <string>
 

@@ -15,9 +15,8 @@ public:
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
 
-    // A text variant holding a copy of the text up to its first NUL.
+    // Holds a copy of the text up to its first NUL.
     static Variant text(const std::wstring& value);
-    // A boolean variant.
     static Variant boolean(bool value);
 
     const VARIANT& get() const { return v_; }

@@ -1,5 +1,7 @@
 #include "platform/BoundedWork.h"
 
+#include "platform/KernelHandles.h"
+
 #include <exception>
 #include <memory>
 
@@ -7,7 +9,7 @@ namespace {
 struct Job {
     std::function<void()> work;
     std::function<void()> finish;
-    HANDLE done; // the thread's own copy of the event the caller waits on
+    KernelHandle done; // the thread's own copy of the event the caller waits on
 };
 
 void runSafely(const std::function<void()>& step) {
@@ -21,8 +23,8 @@ void runSafely(const std::function<void()>& step) {
 DWORD WINAPI runJob(void* parameter) {
     const std::unique_ptr<Job> job(static_cast<Job*>(parameter));
     runSafely(job->work);
-    SetEvent(job->done);
-    CloseHandle(job->done);
+    SetEvent(job->done.get());
+    job->done.reset();
     runSafely(job->finish);
     return 0;
 }
@@ -30,26 +32,22 @@ DWORD WINAPI runJob(void* parameter) {
 
 bool runBounded(std::function<void()> work, std::function<void()> finish,
                 const Deadline& deadline) {
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (done == nullptr) {
+    const KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) {
         return false;
     }
     HANDLE threadsCopy = nullptr;
     const HANDLE process = GetCurrentProcess();
-    if (!DuplicateHandle(process, done, process, &threadsCopy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        CloseHandle(done);
+    if (!DuplicateHandle(process, done.get(), process, &threadsCopy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
         return false;
     }
-    auto job = std::make_unique<Job>(Job{std::move(work), std::move(finish), threadsCopy});
-    HANDLE thread = CreateThread(nullptr, 0, runJob, job.get(), 0, nullptr);
-    if (thread == nullptr) {
-        CloseHandle(threadsCopy);
-        CloseHandle(done);
+    auto job =
+        std::make_unique<Job>(Job{std::move(work), std::move(finish), KernelHandle(threadsCopy)});
+    const KernelHandle thread(CreateThread(nullptr, 0, runJob, job.get(), 0, nullptr));
+    if (!thread.valid()) {
         return false;
     }
     job.release(); // the thread deletes it
-    CloseHandle(thread);
-    const bool finished = WaitForSingleObject(done, deadline.remaining()) == WAIT_OBJECT_0;
-    CloseHandle(done);
-    return finished;
+    return WaitForSingleObject(done.get(), deadline.remaining()) == WAIT_OBJECT_0;
 }

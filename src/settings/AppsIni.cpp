@@ -1,5 +1,6 @@
 #include "settings/AppsIni.h"
 
+#include "platform/Folders.h"
 #include "settings/DataFolders.h"
 
 #include <windows.h>
@@ -30,7 +31,7 @@ int AppsIni::WriteString(const char* section, const char* key, const char* value
     }
     const char* text = orEmpty(value);
     if (std::strpbrk(text, "\r\n") == nullptr) {
-        return WritePrivateProfileStringA(section, key, text, FileName());
+        return WritePrivateProfileStringA(section, key, text, fileName());
     }
     try {
         std::string flat = text;
@@ -39,7 +40,7 @@ int AppsIni::WriteString(const char* section, const char* key, const char* value
                 c = ' ';
             }
         }
-        return WritePrivateProfileStringA(section, key, flat.c_str(), FileName());
+        return WritePrivateProfileStringA(section, key, flat.c_str(), fileName());
     } catch (const std::bad_alloc&) {
         return 0; // nothing was written
     }
@@ -59,7 +60,7 @@ std::string AppsIni::ReadString(const char* section, const char* key,
         for (;;) {
             buffer.assign(size + 1, '\0');
             count = GetPrivateProfileStringA(section, key, orEmpty(defaultValue), buffer.data(),
-                                             size, FileName());
+                                             size, fileName());
             if (count + 1 < size) {
                 break;
             }
@@ -107,7 +108,7 @@ size_t AppsIni::ReadStringToBuffer(const char* section, const char* key, char* b
     return length;
 }
 
-void BindAppsIni(AppsIni& ini) {
+void bindAppsIni(AppsIni& ini) {
     const std::string folder = PlatformDataFolder();
     CreateFolderTree(folder);
     ini.SetFileName((folder + "apps.ini").c_str());

@@ -13,7 +13,7 @@ public:
     // A path replaces the one held; null empties a held path (and does nothing otherwise).
     void SetFileName(const char* path);
     // Null when no path was ever set.
-    const char* FileName() const { return fileName_ ? fileName_->c_str() : nullptr; }
+    const char* fileName() const { return fileName_ ? fileName_->c_str() : nullptr; }
 
     // Nonzero on success. A null section or key, or no bound file, is refused; a null value writes
     // an empty one. CR and LF in a value are written as blanks so a value can never start a line of
@@ -35,4 +35,4 @@ private:
 };
 
 // Binds an AppsIni to apps.ini in the platform data folder, creating that folder.
-void BindAppsIni(AppsIni& ini);
+void bindAppsIni(AppsIni& ini);

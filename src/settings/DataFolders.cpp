@@ -1,14 +1,10 @@
 #include "settings/DataFolders.h"
 
-#include "settings/FindHandle.h"
-#include "web/UrlText.h"
-
 #include <windows.h>
 #include <shlobj.h>
 
 namespace {
 constexpr char kPlatformSuffix[] = "\\Talvora\\Corvane\\";
-constexpr size_t kErrorTextSize = 501;
 
 // Filled by the first successful lookup, then used for the rest of the process.
 std::string cachedAppDataFolder;
@@ -20,17 +16,6 @@ std::string knownFolder(int csidl) {
         return path;
     }
     return {};
-}
-
-bool entryExists(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    return FindHandle(FindFirstFileA(path.c_str(), &data)).valid();
-}
-
-void reportError(DWORD code) {
-    char text[kErrorTextSize];
-    SystemErrorText(code, text, sizeof text);
-    OutputDebugStringA(text);
 }
 } // namespace
 
@@ -46,72 +31,4 @@ std::string AppDataFolder() {
 
 std::string PlatformDataFolder() {
     return AppDataFolder() + kPlatformSuffix;
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
-        start = 2;
-    }
-    // The end of the directory part is just after the last separator; the trail
-    // byte of a double-byte character is never taken for one.
-    size_t end = start;
-    for (size_t i = start; i < path.size(); ++i) {
-        const char c = path[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
-            ++i;
-        } else if (c == '\\' || c == '/') {
-            end = i + 1;
-        }
-    }
-    return path.substr(0, end);
-}
-
-bool FileExists(const std::string& path) {
-    return entryExists(path);
-}
-
-bool FolderExists(const std::string& path) {
-    if (path.size() > kMaxFolderPath) {
-        return false;
-    }
-    std::string copy = path;
-    if (!copy.empty() && copy.back() == '\\') {
-        copy.pop_back();
-    }
-    return entryExists(copy);
-}
-
-bool CreateFolder(const std::string& path) {
-    if (FolderExists(path)) {
-        return true;
-    }
-    if (path.size() > kMaxFolderPath) {
-        reportError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-    }
-    if (CreateDirectoryA(path.c_str(), nullptr)) {
-        return true;
-    }
-    reportError(GetLastError());
-    return false;
-}
-
-bool CreateFolderTree(const std::string& path) {
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\') {
-        folder.pop_back();
-    }
-    if (folder.size() > kMaxFolderPath) {
-        // Too long to ever exist for us: refuse before creating any ancestor.
-        return CreateFolder(folder);
-    }
-    if (FolderExists(folder)) {
-        return true;
-    }
-    const size_t slash = folder.find_last_of('\\');
-    if (slash != std::string::npos && slash > 0) {
-        CreateFolderTree(folder.substr(0, slash));
-    }
-    return CreateFolder(folder);
 }

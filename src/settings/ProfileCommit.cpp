@@ -44,7 +44,7 @@ bool landed(const AppsIni& ini, const ProfileKey& entry) {
 
 CommitOutcome commitProfile(const SetupProfile& profile) {
     AppsIni ini;
-    BindAppsIni(ini);
+    bindAppsIni(ini);
     // The platform keeps the year of birth as two digits: 1975 is stored as 75.
     const std::string& yob = profile.yob();
     const std::string shortYob = yob.size() > 2 ? yob.substr(2) : std::string();
@@ -64,7 +64,7 @@ CommitOutcome commitProfile(const SetupProfile& profile) {
     };
 
     CommitOutcome outcome;
-    outcome.fileName = ini.FileName() != nullptr ? ini.FileName() : "";
+    outcome.fileName = ini.fileName() != nullptr ? ini.fileName() : "";
     for (const ProfileKey& entry : keys) {
         if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) &&
             outcome.systemError == 0) {

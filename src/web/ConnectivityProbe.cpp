@@ -1,14 +1,13 @@
 #include "web/ConnectivityProbe.h"
 
 #include "platform/BoundedWork.h"
+#include "platform/ModulePaths.h"
+#include "platform/SocketsSession.h"
 #include "web/Endpoints.h"
-#include "web/ModulePaths.h"
-#include "web/SocketsApi.h"
 #include "web/UrlText.h"
 
 #include <cstdlib>
 #include <memory>
-#include <string>
 
 namespace {
 constexpr char kProbeImageName[] = "blank.gif";
@@ -20,13 +19,8 @@ struct Lookup {
     bool found = false;
 
     void run() {
-        const SocketsApi* api = socketsApi();
-        WSADATA data;
-        if (api == nullptr || api->startup(MAKEWORD(1, 1), &data) != 0) {
-            return;
-        }
-        found = api->hostByName(host.c_str()) != nullptr;
-        api->cleanup();
+        const SocketsSession sockets;
+        found = sockets.api() != nullptr && sockets.api()->hostByName(host.c_str()) != nullptr;
     }
 };
 
@@ -41,22 +35,18 @@ bool resolves(const char* host, const Deadline& deadline) {
 }
 } // namespace
 
-ProbeTargets ConfiguredProbeTargets() {
+ProbeTargets configuredProbeTargets() {
     return {kMainHost, kProbeImageUrl};
 }
 
-bool ProbeConnectivity(WebClient& client, const ProbeTargets& targets) {
+bool probeConnectivity(const ProbeTargets& targets, const Deadline& deadline,
+                       const ProbeDownload& download) {
     // Drawn first, whichever stage decides.
     const std::string suffix = "?rnd=" + DecimalText(std::rand());
-    if (resolves(targets.mainHost, client.callDeadline())) {
+    if (resolves(targets.mainHost, deadline)) {
         return true;
     }
     // The lookup can fail behind a proxy that still reaches the web: ask the image host
     // through the normal download path, which uses the system's proxy settings.
-    return client.FetchToFile(std::string(targets.imageUrl) + suffix,
-                              TempFolder() + kProbeImageName);
-}
-
-bool WebClient::IsInternetReachable() {
-    return ProbeConnectivity(*this, ConfiguredProbeTargets());
+    return download(std::string(targets.imageUrl) + suffix, TempFolder() + kProbeImageName);
 }

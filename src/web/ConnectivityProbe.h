@@ -1,6 +1,9 @@
 #pragma once
 
-#include "web/WebClient.h"
+#include "platform/Deadline.h"
+
+#include <functional>
+#include <string>
 
 // Where the connectivity probe looks: first a name lookup of the main web host, then a
 // download of the probe image (a URL without query).
@@ -10,12 +13,13 @@ struct ProbeTargets {
 };
 
 // The vendor hosts this build was configured with.
-ProbeTargets ConfiguredProbeTargets();
+ProbeTargets configuredProbeTargets();
 
-// True when targets.mainHost resolves, else when the probe image downloads through
-// client.FetchToFile into the temporary folder as blank.gif. Draws one number from the
-// pseudo-random generator on every call.
-bool ProbeConnectivity(WebClient& client, const ProbeTargets& targets);
+// Downloads url into the file at path; true when it arrived.
+using ProbeDownload = std::function<bool(const std::string& url, const std::string& path)>;
 
-// WebClient::FetchToMemory with the probe aimed at targets.
-bool FetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets);
+// True when targets.mainHost resolves by the deadline, else when download fetches the probe
+// image into the temporary folder as blank.gif. Draws one number from the pseudo-random
+// generator on every call.
+bool probeConnectivity(const ProbeTargets& targets, const Deadline& deadline,
+                       const ProbeDownload& download);

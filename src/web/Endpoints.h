@@ -1,13 +1,21 @@
 #pragma once
 
-// Addresses of the vendor's services, fixed when the program is built.
-extern const char kLocationBase[];  // "http://host[:port]"
-extern const char kSearchUrl[];     // kLocationBase + "/search/search/?where="
-extern const char kDetailUrlHead[]; // kLocationBase + "/weather/local/"
-extern const char kDetailUrlTail[]; // "?eloc=*"
-extern const char kBeaconBase[];    // "http://host[:port]/"
-extern const char kMainHost[];      // looked up by the connectivity probe
-extern const char kPrivacyUrl[];    // the privacy page on the main host
-extern const char kProbeImageUrl[]; // image host + "/web/blank.gif"
-extern const char kRefererHeader[]; // "Referer: http://" + the desktop-product site
+#include <string>
+
+// Addresses of the vendor's services, fixed when the program is built: this file's source is
+// compiled once per set of hosts (the shipped program's, the loopback test copy's).
+extern const char kLocationBase[]; // scheme and host, maybe a port; no trailing slash
+extern const char kBeaconBase[];   // ends in a slash
+extern const char kMainHost[];
+extern const char kPrivacyUrl[];
+extern const char kProbeImageUrl[]; // without query: the probe adds its own
+extern const char kRefererHeader[];
 extern const char kUserAgent[];
+
+// The location search for a place as typed; escaping is left to the download.
+std::string searchUrl(const std::string& place);
+// The details of the place with this identifier.
+std::string detailUrl(const std::string& locationId);
+// A stage report. Stage and identifier go out as they stand, unescaped; a non-empty extra is
+// added as one more parameter.
+std::string beaconUrl(const char* stage, const std::string& installId, const std::string& extra);

@@ -1,9 +1,9 @@
 #include "web/HttpGet.h"
 
 #include "platform/BoundedWork.h"
+#include "platform/InternetApi.h"
+#include "platform/InternetHandle.h"
 #include "web/Endpoints.h"
-#include "web/InternetApi.h"
-#include "web/InternetHandle.h"
 #include "web/UrlText.h"
 
 #include <cstring>
@@ -166,7 +166,7 @@ void Exchange::exchange() {
     }
     answer_.outcome = HttpAnswer::Outcome::Answered;
     // The body of a refused answer is never used, nor one announced as too large.
-    if (answer_.status >= 300) {
+    if (answer_.status >= kFirstFailingStatus) {
         return;
     }
     DWORD announced = 0;

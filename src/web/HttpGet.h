@@ -8,6 +8,8 @@
 // Answers larger than this are refused whole: real answers are a few kilobytes, a search
 // with twenty thousand matches about 1.5 MB.
 constexpr size_t kMaxAnswerBytes = 4 * 1024 * 1024;
+// Statuses from here on are failures: their body is never used.
+constexpr uint32_t kFirstFailingStatus = 300;
 // Redirects followed for one request; the next one is answered as it stands (a failure).
 constexpr int kMaxRedirects = 5;
 

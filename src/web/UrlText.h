@@ -1,8 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,9 +11,5 @@ std::string URLEncode(std::string text);
 // add a header; everything else stays as it is.
 std::string escapeControlBytes(const std::string& url);
 
-// "%d" text of a number.
+// The number in decimal, with a minus sign when negative.
 std::string DecimalText(int32_t value);
-
-// The system's message text for an error code, without its trailing line end;
-// the buffer is zeroed first and stays empty when the system has no text.
-void SystemErrorText(DWORD code, char* buffer, size_t size);

@@ -1,8 +1,8 @@
 #include "web/WebClient.h"
 
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
+#include "platform/KernelHandles.h"
 #include "web/ConnectivityProbe.h"
-#include "web/FileHandle.h"
 #include "web/HttpGet.h"
 #include "web/StatusText.h"
 #include "web/UrlText.h"
@@ -14,8 +14,6 @@
 #include <utility>
 
 namespace {
-constexpr uint32_t kFirstFailingStatus = 300;
-
 std::string statusReport(uint32_t status) {
     return "HTTP Status = " + std::to_string(status) + StatusText(status);
 }
@@ -105,10 +103,21 @@ bool WebClient::FetchToFile(std::string url, std::string path) {
 }
 
 bool WebClient::FetchToMemory(const char* url) {
-    return FetchToMemoryProbing(*this, url, ConfiguredProbeTargets());
+    return fetchToMemoryProbing(*this, url, configuredProbeTargets());
 }
 
-bool FetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets) {
+bool WebClient::IsInternetReachable() {
+    return probeConnectivity(*this, configuredProbeTargets());
+}
+
+bool probeConnectivity(WebClient& client, const ProbeTargets& targets) {
+    return probeConnectivity(targets, client.callDeadline(),
+                             [&client](const std::string& url, const std::string& path) {
+                                 return client.FetchToFile(url, path);
+                             });
+}
+
+bool fetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets) {
     if (url == nullptr) {
         return false;
     }
@@ -124,7 +133,7 @@ bool FetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets
 }
 
 bool WebClient::downloadText(const char* url, const ProbeTargets& targets, std::string& text) {
-    if (!ProbeConnectivity(*this, targets)) {
+    if (!probeConnectivity(*this, targets)) {
         return false;
     }
     // Sent exactly as the caller wrote it: no cache buster, no escaping.

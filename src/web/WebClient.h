@@ -37,9 +37,7 @@ public:
     Deadline callDeadline() const;
 
 private:
-    // FetchToMemory with the probe aimed at the given hosts; FetchToMemory passes the
-    // configured ones (see web/ConnectivityProbe.h).
-    friend bool FetchToMemoryProbing(WebClient& client, const char* url,
+    friend bool fetchToMemoryProbing(WebClient& client, const char* url,
                                      const ProbeTargets& targets);
     // The probe, then the GET of url with its answer appended to text.
     bool downloadText(const char* url, const ProbeTargets& targets, std::string& text);
@@ -52,3 +50,9 @@ private:
     std::string lastError_;
     uint32_t statusCode_ = 0;
 };
+
+// The connectivity probe run by client: within its call deadline, the probe image through
+// its FetchToFile.
+bool probeConnectivity(WebClient& client, const ProbeTargets& targets);
+// FetchToMemory with the probe aimed at targets; FetchToMemory passes the configured ones.
+bool fetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets);

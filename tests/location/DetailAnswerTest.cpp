@@ -29,7 +29,7 @@ using DetailAnswerTest = AnswerTest;
 
 TEST_F(DetailAnswerTest, ACompleteBlockSetsTheFourFieldsOnly) {
     SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(AnswerFixture("detail_full.xml"), profile));
+    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_full.xml"), profile));
     EXPECT_EQ((std::vector<std::string>{"US", "623", "TX", "75460"}), detailsOf(profile));
     EXPECT_EQ("USNY0996", profile.locID());
     EXPECT_EQ("New York, NY", profile.locDisplayName());
@@ -37,14 +37,14 @@ TEST_F(DetailAnswerTest, ACompleteBlockSetsTheFourFieldsOnly) {
 
 TEST_F(DetailAnswerTest, AMissingValueEmptiesAnEarlierOne) {
     SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(AnswerFixture("detail_nodma.xml"), profile));
+    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_nodma.xml"), profile));
     EXPECT_EQ((std::vector<std::string>{"FR", "", "", ""}), detailsOf(profile));
 }
 
 TEST_F(DetailAnswerTest, WithoutABlockNamedExactlyElocNothingChanges) {
     for (const std::string& path :
-         {AnswerFixture("detail_none.xml"), AnswerFixture("search_one.xml"),
-          AnswerFixture("search_malformed.xml"), scratch.path() + "absent.xml"}) {
+         {answerFixture("detail_none.xml"), answerFixture("search_one.xml"),
+          answerFixture("search_malformed.xml"), scratch.path() + "absent.xml"}) {
         SetupProfile profile = earlierPlace();
         EXPECT_FALSE(parseDetailAnswer(path, profile)) << path;
         EXPECT_EQ(kEarlierDetails, detailsOf(profile)) << path;
@@ -52,7 +52,7 @@ TEST_F(DetailAnswerTest, WithoutABlockNamedExactlyElocNothingChanges) {
     SetupProfile profile = earlierPlace();
     bool found = true;
     std::thread([&] {
-        found = parseDetailAnswer(AnswerFixture("detail_full.xml"), profile);
+        found = parseDetailAnswer(answerFixture("detail_full.xml"), profile);
     }).join(); // no component runtime on that thread
     EXPECT_FALSE(found);
     EXPECT_EQ(kEarlierDetails, detailsOf(profile));
@@ -60,13 +60,13 @@ TEST_F(DetailAnswerTest, WithoutABlockNamedExactlyElocNothingChanges) {
 
 TEST_F(DetailAnswerTest, SeveralBlocksApplyInOrderAndTheLastOneStays) {
     SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(AnswerFixture("detail_several.xml"), profile));
+    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_several.xml"), profile));
     EXPECT_EQ((std::vector<std::string>{"CA", "", "QC", "H2X 1Y4"}), detailsOf(profile));
 }
 
 TEST_F(DetailAnswerTest, ValuesBecomeLatinOneTextOfAtMost251Characters) {
     SetupProfile profile;
-    EXPECT_TRUE(parseDetailAnswer(AnswerFixture("detail_text.xml"), profile));
+    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_text.xml"), profile));
     // Octal escapes: \364 is 0xF4, \363 is 0xF3, \351 is 0xE9.
     EXPECT_EQ((std::vector<std::string>{"C\364te d?Ivoire", "?1", "?\363d?", "\351"}),
               detailsOf(profile));
@@ -75,7 +75,7 @@ TEST_F(DetailAnswerTest, ValuesBecomeLatinOneTextOfAtMost251Characters) {
     for (int i = 0; i < 300; ++i) {
         digits += static_cast<char>('0' + i % 10);
     }
-    const std::string path = WriteAnswer(
+    const std::string path = writeAnswer(
         "long.xml", "<weather><eloc><ctry>" + digits + "</ctry><dma>" + digits.substr(0, 251) +
                         "</dma><st>" + digits.substr(0, 252) + "</st><zip>" +
                         digits.substr(0, 250) + "</zip></eloc></weather>");

@@ -38,8 +38,8 @@ using HostileAnswerTest = AnswerTest;
 // A real answer never carries a document type declaration; one that does is unreadable,
 // even when its entities are harmless.
 TEST_F(HostileAnswerTest, DeclarationsMakeAnAnswerUnreadable) {
-    expectRefused(AnswerFixture("hostile_declared.xml"));
-    expectRefused(AnswerFixture("hostile_laughs.xml"));
+    expectRefused(answerFixture("hostile_declared.xml"));
+    expectRefused(answerFixture("hostile_laughs.xml"));
 }
 
 TEST_F(HostileAnswerTest, RepeatedLargeEntityIsNeverExpanded) {
@@ -50,20 +50,20 @@ TEST_F(HostileAnswerTest, RepeatedLargeEntityIsNeverExpanded) {
         references += "&big;";
     }
     answer += references + "</loc><eloc><ctry>" + references + "</ctry></eloc></answer>\n";
-    expectRefused(WriteAnswer("quadratic.xml", answer));
+    expectRefused(writeAnswer("quadratic.xml", answer));
 }
 
 TEST_F(HostileAnswerTest, ExternalEntitiesAndDefinitionsAreNeverFetched) {
-    const std::string secret = WriteAnswer("secret.txt", kSecret);
-    WriteAnswer("secret.dtd", "<!ENTITY secret SYSTEM \"" + fileUrl(secret) + "\">");
+    const std::string secret = writeAnswer("secret.txt", kSecret);
+    writeAnswer("secret.dtd", "<!ENTITY secret SYSTEM \"" + fileUrl(secret) + "\">");
     const char* body = "<answer><loc id=\"A\" type=\"1\">&secret;</loc>"
                        "<eloc><ctry>&secret;</ctry></eloc></answer>\n";
-    expectRefused(WriteAnswer("external.xml", "<!DOCTYPE answer [ <!ENTITY secret SYSTEM \"" +
+    expectRefused(writeAnswer("external.xml", "<!DOCTYPE answer [ <!ENTITY secret SYSTEM \"" +
                                                   fileUrl(secret) + "\"> ]>\n" + body));
-    expectRefused(WriteAnswer("relative.xml",
+    expectRefused(writeAnswer("relative.xml",
                               "<!DOCTYPE answer [ <!ENTITY secret SYSTEM \"secret.txt\"> ]>\n" +
                                   std::string(body)));
-    expectRefused(WriteAnswer("subset.xml", "<!DOCTYPE answer SYSTEM \"" +
+    expectRefused(writeAnswer("subset.xml", "<!DOCTYPE answer SYSTEM \"" +
                                                 fileUrl(scratch.path() + "secret.dtd") + "\">\n" +
                                                 body));
 }

@@ -47,7 +47,7 @@ TEST_F(SearchAnswerTest, ErrorAndEmptyAnswersReplaceTheListsWithEmptyOnes) {
     for (const char* name : {"search_error.xml", "search_empty.xml"}) {
         LocationSearchResult result = preparedResult();
         result.setResults({"stale"}, {"stale"}, {"stale"});
-        parseSearchAnswer(AnswerFixture(name), result);
+        parseSearchAnswer(answerFixture(name), result);
         EXPECT_EQ(0, result.count()) << name;
         EXPECT_TRUE(result.names().empty()) << name;
         EXPECT_EQ(LocationSearchResult::kInvalidIndex, result.typeAt(0)) << name;
@@ -57,7 +57,7 @@ TEST_F(SearchAnswerTest, ErrorAndEmptyAnswersReplaceTheListsWithEmptyOnes) {
 
 TEST_F(SearchAnswerTest, UnreadableAnswersLeaveTheResultAsPrepared) {
     for (const std::string& path :
-         {scratch.path() + "absent.xml", AnswerFixture("search_malformed.xml")}) {
+         {scratch.path() + "absent.xml", answerFixture("search_malformed.xml")}) {
         LocationSearchResult result = preparedResult();
         result.setResults({"kept"}, {"kept"}, {"kept"});
         parseSearchAnswer(path, result);
@@ -67,7 +67,7 @@ TEST_F(SearchAnswerTest, UnreadableAnswersLeaveTheResultAsPrepared) {
 }
 
 TEST_F(SearchAnswerTest, OneMatch) {
-    const LocationSearchResult result = parsed(AnswerFixture("search_one.xml"));
+    const LocationSearchResult result = parsed(answerFixture("search_one.xml"));
     ASSERT_EQ(1, result.count());
     EXPECT_EQ("FRXX0076", result.idAt(0));
     EXPECT_EQ("1", result.typeAt(0));
@@ -76,14 +76,14 @@ TEST_F(SearchAnswerTest, OneMatch) {
 }
 
 TEST_F(SearchAnswerTest, EveryChildNodeIsOneAlignedEntry) {
-    const LocationSearchResult result = parsed(AnswerFixture("search_pretty.xml"));
+    const LocationSearchResult result = parsed(answerFixture("search_pretty.xml"));
     EXPECT_EQ((Texts{"USTX1010", "", "", "USTN0380", "FRXX0076"}), idsOf(result));
     EXPECT_EQ((Texts{"1", "", "1", "", "1"}), typesOf(result));
     EXPECT_EQ((Texts{"Paris, TX", "", "Paris, KY", "Paris, TN", "Paris, France"}), result.names());
 }
 
 TEST_F(SearchAnswerTest, NamesKeepTheLowByteButNeverANul) {
-    const LocationSearchResult result = parsed(AnswerFixture("search_names.xml"));
+    const LocationSearchResult result = parsed(answerFixture("search_names.xml"));
     // Octal escapes: \351 is 0xE9, \363 is 0xF3.
     EXPECT_EQ((Texts{"Montr\351al, QC", "A\363dz", "?? Town", "=?"}), result.names());
     EXPECT_EQ("XX?1", result.idAt(2));
@@ -94,7 +94,7 @@ TEST_F(SearchAnswerTest, WithoutTheComponentTheAnswerIsUnreadable) {
     LocationSearchResult result = preparedResult();
     result.setResults({"kept"}, {"kept"}, {"kept"});
     // A thread that never initialised the component runtime cannot create the component.
-    std::thread([&] { parseSearchAnswer(AnswerFixture("search_one.xml"), result); }).join();
+    std::thread([&] { parseSearchAnswer(answerFixture("search_one.xml"), result); }).join();
     EXPECT_EQ((Texts{"kept"}), result.names());
 }
 
@@ -105,7 +105,7 @@ TEST_F(SearchAnswerTest, TwentyThousandMatchesInOrder) {
         const std::string n = std::to_string(i);
         answer += "  <loc id=\"ID" + n + "\" type=\"1\">Place " + n + "</loc>\n";
     }
-    const std::string path = WriteAnswer("many.xml", answer + "</search>\n");
+    const std::string path = writeAnswer("many.xml", answer + "</search>\n");
 
     const auto start = std::chrono::steady_clock::now();
     const LocationSearchResult result = parsed(path);

@@ -1,11 +1,11 @@
 #include "AnswerFixtures.h"
 
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 using XmlCursorTest = AnswerTest;
 
 TEST_F(XmlCursorTest, ReadsElementsAttributesAndTheWalk) {
-    const AnswerDocument document = openAnswerDocument(AnswerFixture("cursor.xml"));
+    const AnswerDocument document = openAnswerDocument(answerFixture("cursor.xml"));
     ASSERT_TRUE(document.hasRoot());
     const XmlCursor& root = document.root();
     EXPECT_EQ(L"cases", root.tagName());

@@ -1,3 +1,4 @@
+#include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "support/FailingAllocator.h"
@@ -23,19 +24,19 @@ TEST_F(AppsIniFile, WritesAndReadsBackThroughTheProfileFunctions) {
     EXPECT_EQ("", ini.ReadString("S", "k", nullptr));
     EXPECT_NE(0, ini.WriteString("Software\\Talvora", "InstallID", "abc 123"));
     EXPECT_EQ("abc 123", ini.ReadString("Software\\Talvora", "InstallID", ""));
-    EXPECT_EQ("[Software\\Talvora]\r\nInstallID=abc 123\r\n", ReadWholeFile(path));
+    EXPECT_EQ("[Software\\Talvora]\r\nInstallID=abc 123\r\n", readWholeFile(path));
 
     EXPECT_NE(0, ini.WriteString("S", "empty", nullptr));
-    EXPECT_NE(std::string::npos, ReadWholeFile(path).find("empty=\r\n"));
+    EXPECT_NE(std::string::npos, readWholeFile(path).find("empty=\r\n"));
     EXPECT_EQ("", ini.ReadString("S", "empty", "dflt"));
 }
 
 TEST_F(AppsIniFile, NullSectionOrKeyNeverReachesTheFile) {
     ini.WriteString("S", "a", "1");
-    const std::string before = ReadWholeFile(path);
+    const std::string before = readWholeFile(path);
     EXPECT_EQ(0, ini.WriteString(nullptr, "a", "2"));
     EXPECT_EQ(0, ini.WriteString("S", nullptr, "2"));
-    EXPECT_EQ(before, ReadWholeFile(path));
+    EXPECT_EQ(before, readWholeFile(path));
     EXPECT_EQ("d", ini.ReadString(nullptr, "a", "d"));
     EXPECT_EQ("d", ini.ReadString("S", nullptr, "d"));
 }
@@ -79,15 +80,15 @@ TEST_F(AppsIniFile, BufferCopyRule) {
 
 TEST(AppsIni, FileNameBinding) {
     AppsIni ini;
-    EXPECT_EQ(nullptr, ini.FileName());
+    EXPECT_EQ(nullptr, ini.fileName());
     ini.SetFileName(nullptr);
-    EXPECT_EQ(nullptr, ini.FileName());
+    EXPECT_EQ(nullptr, ini.fileName());
     ini.SetFileName("C:\\one.ini");
     ini.SetFileName("C:\\two.ini");
-    EXPECT_STREQ("C:\\two.ini", ini.FileName());
+    EXPECT_STREQ("C:\\two.ini", ini.fileName());
     ini.SetFileName(nullptr);
-    ASSERT_NE(nullptr, ini.FileName());
-    EXPECT_STREQ("", ini.FileName());
+    ASSERT_NE(nullptr, ini.fileName());
+    EXPECT_STREQ("", ini.fileName());
     // Unbound: nothing may fall through to the system's win.ini.
     EXPECT_EQ(0, ini.WriteString("S", "k", "v"));
     EXPECT_EQ("d", ini.ReadString("S", "k", "d"));
@@ -95,7 +96,7 @@ TEST(AppsIni, FileNameBinding) {
 
 TEST_F(AppsIniFile, WithoutMemoryNothingIsWrittenAndNothingCrashes) {
     ini.WriteString("S", "k", "kept");
-    const std::string before = ReadWholeFile(path);
+    const std::string before = readWholeFile(path);
     int written = 1;
     std::string read = "unset";
     {
@@ -105,16 +106,16 @@ TEST_F(AppsIniFile, WithoutMemoryNothingIsWrittenAndNothingCrashes) {
     }
     EXPECT_EQ(0, written);
     EXPECT_EQ("", read);
-    EXPECT_EQ(before, ReadWholeFile(path));
+    EXPECT_EQ(before, readWholeFile(path));
 }
 
 TEST(AppsIni, BindingCreatesThePlatformFolder) {
     const std::string folder = PlatformDataFolder();
-    RemoveTree(folder);
+    removeTree(folder);
     ASSERT_FALSE(FolderExists(folder));
     AppsIni ini;
-    BindAppsIni(ini);
-    EXPECT_EQ(folder + "apps.ini", ini.FileName());
+    bindAppsIni(ini);
+    EXPECT_EQ(folder + "apps.ini", ini.fileName());
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_EQ("none", ini.ReadString("Software\\Talvora", "InstallID", "none"));
 }

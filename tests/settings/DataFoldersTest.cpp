@@ -1,3 +1,4 @@
+#include "platform/Folders.h"
 #include "settings/DataFolders.h"
 #include "support/TestFolders.h"
 
@@ -24,7 +25,7 @@ TEST(DataFolders, ExistenceTests) {
     EXPECT_TRUE(FileExists(folder));
 
     const std::string file = scratch.path() + "f.txt";
-    WriteWholeFile(file, "x");
+    writeWholeFile(file, "x");
     EXPECT_TRUE(FileExists(file));
     EXPECT_TRUE(FolderExists(file)); // any entry counts
     EXPECT_FALSE(FolderExists(""));
@@ -44,7 +45,7 @@ TEST(DataFolders, TreeIsCreatedFromTheOutsideIn) {
 TEST(DataFolders, FailedCreationReportsTheSystemTextOnTheDebuggerOutput) {
     ScratchFolder scratch;
     const std::string file = scratch.path() + "plain";
-    WriteWholeFile(file, "x");
+    writeWholeFile(file, "x");
 
     char expected[501] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

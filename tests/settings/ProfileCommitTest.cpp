@@ -1,3 +1,4 @@
+#include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
@@ -51,14 +52,14 @@ TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
     const std::string folder = PlatformDataFolder();
     CreateFolderTree(folder);
     const std::string path = folder + "apps.ini";
-    WriteWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
                          "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
                          "[Other]\r\nkeep=me\r\n");
     const CommitOutcome outcome = commitProfile(resolvedProfile());
     EXPECT_TRUE(outcome.saved);
     EXPECT_EQ(path, outcome.fileName);
 
-    const auto sections = sectionsOf(ReadWholeFile(path));
+    const auto sections = sectionsOf(readWholeFile(path));
     EXPECT_EQ((std::vector<std::string>{"InstallID=ABC123"}), sections.at("Software\\Talvora"));
     EXPECT_EQ((std::vector<std::string>{"keep=me"}), sections.at("Other"));
     EXPECT_EQ((std::vector<std::string>{"ea=03/09/26", "su=03/09/26"}), sections.at(kAppsSection));
@@ -75,7 +76,7 @@ TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
 
 TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
     const std::string folder = PlatformDataFolder();
-    RemoveTree(folder);
+    removeTree(folder);
     SYSTEMTIME day{};
     day.wYear = 2026;
     day.wMonth = 12;
@@ -88,7 +89,7 @@ TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
     commitProfile(profile);
 
     AppsIni ini;
-    BindAppsIni(ini);
+    bindAppsIni(ini);
     EXPECT_EQ("94", ini.ReadString(kUserProfileSection, "yob", "?"));
     EXPECT_EQ("F", ini.ReadString(kUserProfileSection, "gender", "?"));
     EXPECT_EQ("F", ini.ReadString(kDisplayPrefsSection, "temperature", "?"));
@@ -101,7 +102,7 @@ TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
 
 TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     const std::string folder = PlatformDataFolder();
-    RemoveTree(folder);
+    removeTree(folder);
     CreateFolderTree(folder + "apps.ini\\"); // a folder where the file belongs
     const CommitOutcome blocked = commitProfile(resolvedProfile());
     EXPECT_FALSE(blocked.saved);
@@ -109,7 +110,7 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     EXPECT_NE(0u, blocked.systemError);
 
     // Values the profile functions give back trimmed or flattened still count as written.
-    RemoveTree(folder);
+    removeTree(folder);
     SetupProfile profile = resolvedProfile();
     profile.setLocDisplayName(" \"Paris,\r\nTX\" ");
     profile.setLocZip("");

@@ -1,7 +1,8 @@
-#include "location/SearchResult.h"
+#include "location/LocationSearchResult.h"
 #include "location/SetupProfile.h"
-#include "settings/DataFolders.h"
-#include "web/ModulePaths.h"
+#include "platform/Folders.h"
+#include "platform/ModulePaths.h"
+#include "platform/SystemErrorText.h"
 #include "web/StatusText.h"
 #include "web/UrlText.h"
 

@@ -1,6 +1,7 @@
 #include "support/TestFolders.h"
 
-#include "web/ModulePaths.h"
+#include "platform/KernelHandles.h"
+#include "platform/ModulePaths.h"
 
 #include <windows.h>
 
@@ -24,47 +25,47 @@ ScratchFolder::ScratchFolder() {
     static int serial = 0;
     path_ = TempFolder() + "nimbelle-test-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++serial) + "\\";
-    RemoveTree(path_);
+    removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
+    removeTree(path_);
 }
 
-void RemoveTree(const std::string& folder) {
+void removeTree(const std::string& folder) {
     std::string base = folder;
     if (!base.empty() && base.back() != '\\') {
         base += '\\';
     }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
+    {
+        WIN32_FIND_DATAA data;
+        const FindHandle find(FindFirstFileA((base + "*").c_str(), &data));
+        // Closed before the folder itself goes: an open search keeps it.
+        for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
             const std::string name = data.cFileName;
             if (name == "." || name == "..") {
                 continue;
             }
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(base + name);
+                removeTree(base + name);
             } else {
                 SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileA((base + name).c_str());
             }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        }
     }
     RemoveDirectoryA(base.c_str());
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-void WriteWholeFile(const std::string& path, const std::string& content) {
+void writeWholeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 

@@ -17,9 +17,9 @@ private:
     std::string path_;
 };
 
-void RemoveTree(const std::string& folder);
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& content);
+void removeTree(const std::string& folder);
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& content);
 
 // Captures what the code under test writes to the debugger output.
 class DebugOutputCapture {

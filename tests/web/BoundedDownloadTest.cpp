@@ -20,24 +20,24 @@ TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
     const std::string path = scratch.path() + "loc.xml";
     for (const char* route : {"/silent", "/stall", "/drip"}) {
         SCOPED_TRACE(route);
-        WriteWholeFile(path, "older");
+        writeWholeFile(path, "older");
         WebClient client(Deadline::after(kShortLimit));
         bool result = true;
-        EXPECT_LT(timed([&] { result = client.FetchToMemory(StubUrl(route).c_str()); }), 3000u);
+        EXPECT_LT(timed([&] { result = client.FetchToMemory(stubUrl(route).c_str()); }), 3000u);
         EXPECT_FALSE(result);
         EXPECT_EQ("", client.body());
 
         WebClient fileClient(Deadline::after(kShortLimit));
-        EXPECT_LT(timed([&] { result = fileClient.FetchToFile(StubUrl(route), path); }), 3000u);
+        EXPECT_LT(timed([&] { result = fileClient.FetchToFile(stubUrl(route), path); }), 3000u);
         EXPECT_FALSE(result);
-        EXPECT_EQ("older", ReadWholeFile(path));
+        EXPECT_EQ("older", readWholeFile(path));
     }
 }
 
 TEST(BoundedDownloads, RedirectsEndAfterFive) {
     const StubLog log;
     WebClient client;
-    EXPECT_FALSE(client.FetchToMemory(StubUrl("/loop").c_str()));
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/loop").c_str()));
     EXPECT_EQ(302u, client.statusCode());
     const auto requests = log.requests();
     ASSERT_EQ(6u, requests.size());
@@ -50,11 +50,11 @@ TEST(BoundedDownloads, RedirectsEndAfterFive) {
 TEST(BoundedDownloads, AnAnswerOverTheCapIsAFailureAndNotKept) {
     ScratchFolder scratch;
     const std::string path = scratch.path() + "loc.xml";
-    WriteWholeFile(path, "older");
+    writeWholeFile(path, "older");
     WebClient client;
-    EXPECT_FALSE(client.FetchToFile(StubUrl("/huge"), path));
-    EXPECT_EQ("older", ReadWholeFile(path));
-    EXPECT_FALSE(client.FetchToMemory(StubUrl("/huge").c_str()));
+    EXPECT_FALSE(client.FetchToFile(stubUrl("/huge"), path));
+    EXPECT_EQ("older", readWholeFile(path));
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/huge").c_str()));
     EXPECT_EQ("", client.body());
     EXPECT_EQ(200u, client.statusCode());
 }
@@ -63,7 +63,7 @@ TEST(BoundedDownloads, ControlCharactersNeverReachTheWireRaw) {
     ScratchFolder scratch;
     const StubLog log;
     WebClient client;
-    const std::string url = StubUrl("/echo/x\r\nX-Injected: 1\x7F");
+    const std::string url = stubUrl("/echo/x\r\nX-Injected: 1\x7F");
     ASSERT_TRUE(client.FetchToMemory(url.c_str()));
     ASSERT_TRUE(client.FetchToFile(url, scratch.path() + "loc.xml"));
     const auto requests = log.requests();

@@ -1,9 +1,10 @@
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
+#include "platform/ModulePaths.h"
 #include "support/TestFolders.h"
 #include "web/ConnectivityProbe.h"
 #include "web/Endpoints.h"
-#include "web/ModulePaths.h"
 #include "web/StubLog.h"
+#include "web/WebClient.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ TEST_F(ConnectivityProbe, AResolvingMainHostDecidesWithoutAnyRequest) {
     std::rand();
     const int afterOneDraw = std::rand();
     std::srand(99);
-    EXPECT_TRUE(ProbeConnectivity(client, {"localhost", kProbeImageUrl}));
+    EXPECT_TRUE(probeConnectivity(client, {"localhost", kProbeImageUrl}));
     EXPECT_EQ(afterOneDraw, std::rand()); // one number per probe, even when the lookup decides
 
     EXPECT_TRUE(client.IsInternetReachable()); // the loopback build's main host is localhost
@@ -50,8 +51,8 @@ TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
     const int first = std::rand();
     const int second = std::rand();
     std::srand(7);
-    EXPECT_TRUE(ProbeConnectivity(client, {kUnresolvableHost, kProbeImageUrl}));
-    EXPECT_EQ(kBlankGif, ReadWholeFile(kProbeImageFile));
+    EXPECT_TRUE(probeConnectivity(client, {kUnresolvableHost, kProbeImageUrl}));
+    EXPECT_EQ(kBlankGif, readWholeFile(kProbeImageFile));
 
     const auto requests = log.requests();
     ASSERT_EQ(1u, requests.size());
@@ -60,10 +61,10 @@ TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
 }
 
 TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
-    ASSERT_TRUE(client.FetchToMemory(StubUrl("/short").c_str()));
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
     const StubLog afterwards;
-    const std::string failingImage = StubUrl("/status/404");
-    EXPECT_FALSE(FetchToMemoryProbing(client, StubUrl("/echo/caller").c_str(),
+    const std::string failingImage = stubUrl("/status/404");
+    EXPECT_FALSE(fetchToMemoryProbing(client, stubUrl("/echo/caller").c_str(),
                                       {kUnresolvableHost, failingImage.c_str()}));
     EXPECT_EQ("", client.body());
     EXPECT_EQ(404u, client.statusCode()); // left by the probe's own download

@@ -1,4 +1,4 @@
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"
@@ -16,22 +16,22 @@ protected:
     std::string path = scratch.path() + "answers\\deeper\\loc.xml";
     WebClient client;
 
-    bool fetch(const std::string& stubPath) { return client.FetchToFile(StubUrl(stubPath), path); }
+    bool fetch(const std::string& stubPath) { return client.FetchToFile(stubUrl(stubPath), path); }
 };
 } // namespace
 
 TEST_F(FetchToFile, WritesTheAnswerIntoMissingFoldersAndReplacesOlderFilesWhole) {
     ASSERT_TRUE(fetch("/short"));
-    EXPECT_EQ("<short/>", ReadWholeFile(path));
+    EXPECT_EQ("<short/>", readWholeFile(path));
     EXPECT_EQ(200u, client.statusCode());
 
-    WriteWholeFile(path, std::string(10000, 'X')); // longer than the answer: no tail may stay
+    writeWholeFile(path, std::string(10000, 'X')); // longer than the answer: no tail may stay
     ASSERT_TRUE(fetch("/short"));
-    EXPECT_EQ("<short/>", ReadWholeFile(path));
+    EXPECT_EQ("<short/>", readWholeFile(path));
 
     ASSERT_TRUE(fetch("/empty")); // 200 without content: an empty file, not the older one
     EXPECT_TRUE(FileExists(path));
-    EXPECT_EQ("", ReadWholeFile(path));
+    EXPECT_EQ("", readWholeFile(path));
     EXPECT_EQ("", client.lastError());
 }
 
@@ -48,11 +48,11 @@ TEST_F(FetchToFile, FailingStatusesReportTheirTextAndLeaveTheOlderFile) {
     };
     CreateFolderTree(FolderOf(path));
     for (const auto& c : cases) {
-        WriteWholeFile(path, "older answer");
+        writeWholeFile(path, "older answer");
         EXPECT_FALSE(fetch("/status/" + std::to_string(c.status))) << c.status;
         EXPECT_EQ(c.report, client.lastError());
         EXPECT_EQ(c.status, client.statusCode());
-        EXPECT_EQ("older answer", ReadWholeFile(path)) << c.status;
+        EXPECT_EQ("older answer", readWholeFile(path)) << c.status;
     }
     // A later success keeps the last failure's report.
     EXPECT_TRUE(fetch("/short"));
@@ -63,7 +63,7 @@ TEST_F(FetchToFile, FailingStatusesReportTheirTextAndLeaveTheOlderFile) {
 TEST_F(FetchToFile, FollowsRedirectsAndKeepsWhatArrivedBeforeTheServerClosed) {
     const StubLog log;
     ASSERT_TRUE(fetch("/redirect"));
-    EXPECT_EQ("<short/>", ReadWholeFile(path));
+    EXPECT_EQ("<short/>", readWholeFile(path));
     EXPECT_EQ(200u, client.statusCode());
     const auto requests = log.requests();
     ASSERT_EQ(2u, requests.size());
@@ -71,7 +71,7 @@ TEST_F(FetchToFile, FollowsRedirectsAndKeepsWhatArrivedBeforeTheServerClosed) {
     EXPECT_EQ("/short", requests[1].route());
 
     EXPECT_TRUE(fetch("/partial")); // 4000 bytes announced, 1500 sent
-    EXPECT_EQ(std::string(1500, 'P'), ReadWholeFile(path));
+    EXPECT_EQ(std::string(1500, 'P'), readWholeFile(path));
 }
 
 TEST_F(FetchToFile, SendsTheUrlEscapedWithACacheBusterAndTheProgramsHeaders) {
@@ -83,7 +83,7 @@ TEST_F(FetchToFile, SendsTheUrlEscapedWithACacheBusterAndTheProgramsHeaders) {
     ASSERT_TRUE(fetch("/echo/New York?where=a b&eloc=*&q=?"));
     ASSERT_TRUE(fetch("/echo/plain"));
     EXPECT_FALSE(client.FetchToFile("", path));
-    EXPECT_FALSE(client.FetchToFile(StubUrl("/echo/no-path"), ""));
+    EXPECT_FALSE(client.FetchToFile(stubUrl("/echo/no-path"), ""));
 
     const auto requests = log.requests();
     ASSERT_EQ(2u, requests.size());

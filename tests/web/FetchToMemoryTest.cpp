@@ -7,7 +7,7 @@
 
 namespace {
 bool fetch(WebClient& client, const std::string& stubPath) {
-    return client.FetchToMemory(StubUrl(stubPath).c_str());
+    return client.FetchToMemory(stubUrl(stubPath).c_str());
 }
 } // namespace
 
@@ -54,7 +54,7 @@ TEST(FetchToMemory, BodyHoldsOnlyWhatTheLastCallRead) {
 TEST(FetchToMemory, RunningOutOfMemoryReportsFalseInsteadOfThrowing) {
     WebClient client;
     ASSERT_TRUE(fetch(client, "/short"));
-    const std::string url = StubUrl("/long"); // too long to be held without allocating
+    const std::string url = stubUrl("/long"); // too long to be held without allocating
     bool result = true;
     {
         AllocationsFail noMemory;

@@ -1,6 +1,7 @@
+#include "beacon/StageBeacon.h"
+#include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
-#include "settings/StageBeacon.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"
@@ -20,11 +21,11 @@ protected:
     bool movedAside = false;
 
     void SetUp() override {
-        RemoveTree(aside);
+        removeTree(aside);
         movedAside = MoveFileA(folderName.c_str(), aside.c_str()) != 0;
     }
     void TearDown() override {
-        RemoveTree(folder);
+        removeTree(folder);
         if (movedAside) {
             MoveFileA(aside.c_str(), folderName.c_str());
         }
@@ -32,7 +33,7 @@ protected:
 
     static void writeInstallId(const std::string& id) {
         AppsIni ini;
-        BindAppsIni(ini);
+        bindAppsIni(ini);
         ASSERT_NE(0, ini.WriteString("Software\\Talvora", "InstallID", id.c_str()));
     }
 };

@@ -112,7 +112,7 @@ std::vector<StubRequest> allRequests() {
         }
     }
     std::vector<StubRequest> requests;
-    std::istringstream lines(ReadWholeFile(path));
+    std::istringstream lines(readWholeFile(path));
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty()) {
             requests.push_back(JsonLine(line).request());
@@ -122,7 +122,7 @@ std::vector<StubRequest> allRequests() {
 }
 } // namespace
 
-std::string StubUrl(const std::string& path) {
+std::string stubUrl(const std::string& path) {
     return kLocationBase + path;
 }
 

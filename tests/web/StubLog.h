@@ -6,7 +6,7 @@
 #include <vector>
 
 // The loopback stub's address followed by path ("/echo/x").
-std::string StubUrl(const std::string& path);
+std::string stubUrl(const std::string& path);
 
 // One request as the loopback stub received it.
 struct StubRequest {

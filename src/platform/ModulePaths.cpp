@@ -1,6 +1,6 @@
-#include "web/ModulePaths.h"
+#include "platform/ModulePaths.h"
 
-#include "settings/DataFolders.h"
+#include "platform/Folders.h"
 
 #include <windows.h>
 
@@ -62,7 +62,7 @@ std::string ModulePath() {
     return modulePath<char>(GetModuleFileNameA);
 }
 
-std::string AnsiModulePath() {
+std::string ansiModulePath() {
     const std::wstring path = modulePath<wchar_t>(GetModuleFileNameW);
     if (const auto whole = toAnsi(path)) {
         return *whole;

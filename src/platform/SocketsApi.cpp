@@ -1,4 +1,4 @@
-#include "web/SocketsApi.h"
+#include "platform/SocketsApi.h"
 
 #include "platform/SystemLibrary.h"
 

@@ -1,4 +1,4 @@
-#include "location/SearchResult.h"
+#include "location/LocationSearchResult.h"
 
 void LocationSearchResult::clear() {
     query_.clear();

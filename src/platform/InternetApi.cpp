@@ -1,4 +1,4 @@
-#include "web/InternetApi.h"
+#include "platform/InternetApi.h"
 
 #include "platform/SystemLibrary.h"
 

@@ -1,11 +1,10 @@
-#include "location/XmlDocument.h"
+#include "location/AnswerDocument.h"
 
 #include "location/BStr.h"
 #include "location/Variant.h"
 #include "location/XmlGuids.h"
 
 namespace {
-// In-process server, in-process handler or local server.
 constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 // The document's ready state once the whole file is parsed.
 constexpr long kParsedCompletely = 4;

@@ -1,0 +1,4 @@
+#pragma once
+
+// Shown for "Why do we ask?".
+extern const char kWhyWeAskText[];

@@ -1,7 +1,0 @@
-#include "location/BStr.h"
-
-BSTR* BStr::put() {
-    SysFreeString(s_);
-    s_ = nullptr;
-    return &s_;
-}
