@@ -6,8 +6,8 @@
 #include "resource.h"
 
 #ifdef NIMBELLE_FLOOR_STAGE
-#include "app/ComRuntime.h"
-#include "settings/StageBeacon.h"
+#include "beacon/StageBeacon.h"
+#include "platform/ComRuntime.h"
 #endif
 
 #include <windows.h>

@@ -3,12 +3,12 @@
 // reachability request, search download, search answer read, detail download, detail
 // answer read, profile commit, stage 90 report. Prints "step <name> <microseconds>".
 // Arguments: the search URL (with the place), the detail URL, a work folder ending in "\".
+#include "beacon/StageBeacon.h"
 #include "location/DetailAnswer.h"
+#include "location/LocationSearchResult.h"
 #include "location/SearchAnswer.h"
-#include "location/SearchResult.h"
 #include "location/SetupProfile.h"
 #include "settings/ProfileCommit.h"
-#include "settings/StageBeacon.h"
 #include "web/WebClient.h"
 
 #include <windows.h>

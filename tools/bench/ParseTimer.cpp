@@ -1,8 +1,8 @@
 // Times the search answer reader alone on saved answers: for each file, prints
 // "parse <matches> <microseconds>". The first file is read once untimed before, so the
 // XML component is loaded when the timing starts.
+#include "location/LocationSearchResult.h"
 #include "location/SearchAnswer.h"
-#include "location/SearchResult.h"
 
 #include <windows.h>
 #include <objbase.h>
