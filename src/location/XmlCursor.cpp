@@ -10,35 +10,41 @@ XmlCursor::XmlCursor(ComPtr<IXMLDOMElement> element) : element_(std::move(elemen
 
 XmlCursor XmlCursor::firstChild() const {
     XmlCursor child;
-    if (!element_ || FAILED(element_->get_childNodes(child.list_.put())) || !child.list_) {
+    ComPtr<IXMLDOMNodeList> list;
+    if (!element_ || FAILED(element_->get_childNodes(list.put())) || !list) {
         return XmlCursor();
     }
+    ComPtr<IXMLDOMNode> first;
+    if (FAILED(list->get_item(0, first.put()))) {
+        first.reset();
+    }
     child.index_ = 0;
-    child.position();
+    child.position(std::move(first));
     return child;
 }
 
 XmlCursor& XmlCursor::next() {
     if (index_ != -1) {
         ++index_;
-        position();
+        ComPtr<IXMLDOMNode> sibling;
+        if (node_ && FAILED(node_->get_nextSibling(sibling.put()))) {
+            sibling.reset();
+        }
+        position(std::move(sibling));
     }
     return *this;
 }
 
-void XmlCursor::position() {
+void XmlCursor::position(ComPtr<IXMLDOMNode> item) {
+    node_ = std::move(item);
     element_.reset();
     // A node that is not an element has no children to walk.
     childCount_ = 0;
-    ComPtr<IXMLDOMNode> item;
-    if (!list_ || FAILED(list_->get_item(index_, item.put())) || !item) {
-        return;
-    }
     DOMNodeType type = NODE_INVALID;
-    if (FAILED(item->get_nodeType(&type)) || type != NODE_ELEMENT) {
+    if (!node_ || FAILED(node_->get_nodeType(&type)) || type != NODE_ELEMENT) {
         return;
     }
-    element_ = item.query<IXMLDOMElement>(kIidXmlDomElement);
+    element_ = node_.query<IXMLDOMElement>(kIidXmlDomElement);
     countChildren();
 }
 

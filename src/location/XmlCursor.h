@@ -47,11 +47,13 @@ private:
     bool withinChildrenOf(const XmlCursor& parent) const {
         return index_ >= 0 && index_ < parent.childCount_;
     }
-    void position();
+    void position(ComPtr<IXMLDOMNode> item);
     void countChildren();
 
     ComPtr<IXMLDOMElement> element_;
-    ComPtr<IXMLDOMNodeList> list_;
+    // The child node at index_; the walk steps to its next sibling, because the platform's
+    // node list may count from the first child on every indexed look-up.
+    ComPtr<IXMLDOMNode> node_;
     int32_t index_ = -1;
     int32_t childCount_ = 0;
 };

@@ -1,11 +1,25 @@
 #!/bin/sh
-# Creates the tests' Wine prefix on first use; later runs find it ready at once.
+# Creates a Wine prefix on first use and makes it look like a Windows desktop: a virtual
+# desktop of 1024x768, Wine's own fonts and a stand-in for Verdana. Later runs find it
+# ready at once. Used by the tests, scripts/run and scripts/bench.
 set -e
 prefix="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$prefix/system.reg" ]; then
   echo "creating Wine prefix $prefix"
   wineboot -i >/dev/null 2>&1
   wineserver -w
+fi
+marker="$prefix/nimbelle-desktop.reg"
+if ! cmp -s "$here/desktop.reg" "$marker"; then
+  # This Wine looks for its own fonts (Tahoma for dialogs, Marlett for the caption
+  # buttons) below a data folder path it cannot open, so they go where Windows keeps fonts.
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] && ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
+  done
+  wine regedit /S "Z:$(printf '%s' "$here/desktop.reg" | tr / '\\')"
+  wineserver -w
+  cp "$here/desktop.reg" "$marker"
 fi
 echo "Wine prefix ready: $prefix"

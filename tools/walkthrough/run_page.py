@@ -200,11 +200,9 @@ def main():
         interactive = bool(os.environ.get("DISPLAY"))
         if not interactive:
             start_display(session)
-        if not os.path.exists(os.path.join(session.env["WINEPREFIX"], "system.reg")):
-            print("preparing a Wine prefix (first run only)...")
-            subprocess.run(["wineboot", "-i"], env=session.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=session.env)
+        # The same prefix set-up as the tests': a 1024x768 virtual desktop and the fonts.
+        subprocess.run(["sh", os.path.join(HERE, "..", "..", "tests", "support", "wineprefix.sh"),
+                        session.env["WINEPREFIX"]], env=session.env, check=True)
         start_standin(session, args.port, log)
         page = session.start(["wine", exe], cwd=page_folder, stderr=subprocess.DEVNULL)
         if interactive:
