@@ -23,6 +23,7 @@ from pagerun import (APPS_SECTION, BACK, CELSIUS, DISPLAY_SECTION, FAHRENHEIT,  
                      FEMALE, HELP_BOX, MALE, NEXT, PAGE, PICKER, PICKER_CANCEL, PICKER_LIST,
                      PICKER_OK, PLACE, PRIVACY_LINK, PROFILE_SECTION, SETUP_BOX, TITLE,
                      VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun, apps_ini_path)
+from unittest_run import run_cases  # noqa: E402
 from vendor_stub import Reply, VendorStub, xml  # noqa: E402
 
 NOT_RECOGNISED = "We do not recognize that location. Please try again."
@@ -462,11 +463,7 @@ def main():
     parser.add_argument("--objdump", help="the toolchain's objdump, to read the import table")
     args, rest = parser.parse_known_args()
     SUITE = Suite(args)
-    try:
-        program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
-    finally:
-        SUITE.close()
-    return 0 if program.result.wasSuccessful() else 1
+    return run_cases(rest, SUITE.close)
 
 
 if __name__ == "__main__":

@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from pagerun import (APPS_SECTION, BACK, DISPLAY_SECTION, NEXT, PAGE, PLACE,  # noqa: E402
                      PROFILE_SECTION, YEAR, Driver, DriverError, apps_ini_path,
                      read_ini)
+from unittest_run import run_cases  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
 
 DESKTOP = "nimbelle-installer"
@@ -283,11 +284,7 @@ def main():
     parser.add_argument("--shots", help="folder for screenshots of the wizard")
     args, rest = parser.parse_known_args()
     SUITE = Suite(args)
-    try:
-        program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
-    finally:
-        SUITE.close()
-    return 0 if program.result.wasSuccessful() else 1
+    return run_cases(rest, SUITE.close)
 
 
 if __name__ == "__main__":
