@@ -1,16 +1,4 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model);
-# programs built here run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows: the shipped build.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(NIMBELLE_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${NIMBELLE_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${NIMBELLE_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${NIMBELLE_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${NIMBELLE_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

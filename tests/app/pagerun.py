@@ -15,6 +15,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
                                 "pagedriver"))
 from pagedriver import PAGE, Driver, DriverError  # noqa: E402,F401
+from winecmd import wine  # noqa: E402
 
 PICKER = "Select City"
 SETUP_BOX = "Desktop Setup"
@@ -98,7 +99,7 @@ class PageRun:
 
     def start(self):
         before = time.strftime("%m/%d/%y")
-        self.process = subprocess.Popen(["wine", self.exe], env=self.env,
+        self.process = subprocess.Popen(wine(self.exe), env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         answer = self.driver.attach()
         if not answer.startswith("ok"):

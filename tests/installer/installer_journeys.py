@@ -27,6 +27,7 @@ from pagerun import (APPS_SECTION, BACK, DISPLAY_SECTION, NEXT, PAGE, PLACE,  # 
                      PROFILE_SECTION, YEAR, Driver, DriverError, apps_ini_path,
                      read_ini)
 from unittest_run import run_cases  # noqa: E402
+from winecmd import wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
 
 DESKTOP = "nimbelle-installer"
@@ -59,7 +60,7 @@ class Suite:
     def ready_driver(self):
         """The virtual desktop and a driver on it, (re)started when a journey lost them."""
         if self.desktop is None or self.desktop.poll() is not None:
-            self.desktop = subprocess.Popen(["wine", "explorer", f"/desktop={DESKTOP},1024x768"],
+            self.desktop = subprocess.Popen(wine("explorer", f"/desktop={DESKTOP},1024x768"),
                                             env=self.env, stdout=subprocess.DEVNULL,
                                             stderr=subprocess.DEVNULL)
         if self.driver is None or not self.driver.alive():
@@ -69,7 +70,7 @@ class Suite:
 
     def reset(self):
         """Every Wine process of the prefix ends: what a failed journey left is gone."""
-        subprocess.run(["wineserver", "-k"], env=self.env, timeout=30, check=False)
+        subprocess.run(wineserver("-k"), env=self.env, timeout=30, check=False)
         for process in (self.desktop, self.driver and self.driver.process):
             if process:
                 process.wait(timeout=30)
@@ -106,7 +107,7 @@ class InstallerJourney(unittest.TestCase):
         return [p.split("?")[0] for p in SUITE.stub.paths() if p.startswith("/5/")]
 
     def registered(self):
-        return subprocess.run(["wine", "reg", "query", UNINSTALL_KEY], env=SUITE.env,
+        return subprocess.run(wine("reg", "query", UNINSTALL_KEY), env=SUITE.env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=60).returncode == 0
 
@@ -231,7 +232,7 @@ class SilentAndUninstall(InstallerJourney):
     def test_silent_install_skips_the_page_and_uninstall_keeps_apps_ini(self):
         profile = INITIAL_INI + b"[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=75\r\n"
         SUITE.apps_ini.write_bytes(profile)
-        done = subprocess.run(["wine", SUITE.args.installer, "/S"], env=SUITE.env, timeout=120)
+        done = subprocess.run(wine(SUITE.args.installer, "/S"), env=SUITE.env, timeout=120)
         self.assertEqual(done.returncode, 0, "exit code of the silent install")
         self.assertEqual(SUITE.stub.paths(), [], "the page must not run")
         self.assertEqual(SUITE.apps_ini.read_bytes(), profile)
@@ -239,7 +240,7 @@ class SilentAndUninstall(InstallerJourney):
         self.assertTrue(self.registered(), "uninstall entry")
 
         # The uninstaller hands over to a copy of itself and returns at once.
-        subprocess.run(["wine", SUITE.install_dir / "Uninstall.exe", "/S"], env=SUITE.env,
+        subprocess.run(wine(SUITE.install_dir / "Uninstall.exe", "/S"), env=SUITE.env,
                        timeout=120, check=True)
         deadline = time.time() + 60
         while SUITE.install_dir.exists() and time.time() < deadline:

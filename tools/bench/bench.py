@@ -26,6 +26,7 @@ ROOT = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(ROOT, "tools", "pagedriver"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 from pagedriver import Driver  # noqa: E402
+from winecmd import wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
 
 PICKER = "Select City"
@@ -90,7 +91,7 @@ class Bench:
     def launch(self, name):
         """Starts a program; (process, ms from launch until shown and answering, peak KB)."""
         start = time.monotonic()
-        process = subprocess.Popen(["wine", self.programs[name]], env=self.env,
+        process = subprocess.Popen(wine(self.programs[name]), env=self.env,
                                    cwd=os.path.dirname(self.programs[name]),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         answer = self.driver.attach()
@@ -159,7 +160,7 @@ class Bench:
                 f"{base}/search/search/?where={PLACE_TYPED}&rnd=4242",
                 f"{base}/weather/local/USXX00000?eloc=%2A&rnd=4243",
                 f"{base}/5/90?id=&instby="]
-        out = subprocess.run(["wine", self.args.gets, *urls], env=self.env, check=True,
+        out = subprocess.run(wine(self.args.gets, *urls), env=self.env, check=True,
                              capture_output=True, text=True, timeout=60).stdout.split()
         if counted:
             self.add("gets", int(out[2]) / 1000)
@@ -171,8 +172,8 @@ class Bench:
         folder = os.path.join(self.work, "steps")
         os.makedirs(folder, exist_ok=True)
         windows_folder = "Z:" + folder.replace("/", "\\") + "\\"
-        out = subprocess.run(["wine", self.args.steps, f"{base}/search/search/?where={PLACE_TYPED}",
-                              f"{base}/weather/local/USXX00000?eloc=*", windows_folder],
+        out = subprocess.run(wine(self.args.steps, f"{base}/search/search/?where={PLACE_TYPED}",
+                              f"{base}/weather/local/USXX00000?eloc=*", windows_folder),
                              env=self.env, check=True, capture_output=True, text=True,
                              timeout=60).stdout.split("\n")
         for line in filter(None, out):
@@ -182,7 +183,7 @@ class Bench:
 
     def run_parse(self, counted):
         files = [self.answers[n] for n in PARSE_SIZES]
-        out = subprocess.run(["wine", self.args.parse, *files], env=self.env, check=True,
+        out = subprocess.run(wine(self.args.parse, *files), env=self.env, check=True,
                              capture_output=True, text=True, timeout=600).stdout.split("\n")
         for line in filter(None, out):
             _, matches, micros = line.split()
@@ -278,8 +279,9 @@ def machine_line():
     except OSError:
         pass
     load = " ".join(f"{x:.2f}" for x in os.getloadavg())
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
-    return f"machine: {os.cpu_count()} × {cpu}; {wine}; load average {load}"
+    wine_version = subprocess.run(wine("--version"), capture_output=True,
+                                  text=True).stdout.strip()
+    return f"machine: {os.cpu_count()} × {cpu}; {wine_version}; load average {load}"
 
 
 def start_display(env):
@@ -332,7 +334,7 @@ def main():
     finally:
         if bench is not None:
             bench.close()
-        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run(wineserver("-k"), env=env, stderr=subprocess.DEVNULL)
         xvfb.terminate()
         xvfb.wait()
     return 0

@@ -3,9 +3,14 @@
 One command line in, one answer line out; texts travel escaped (backslash, tab, CR, LF) as UTF-8.
 """
 
+import os
 import queue
 import subprocess
+import sys
 import threading
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+from winecmd import wine  # noqa: E402
 
 PAGE = "Nimbelle Setup"
 
@@ -35,7 +40,7 @@ class Driver:
     """Client of PageDriver.exe; every answer is awaited with a time limit."""
 
     def __init__(self, exe, env):
-        self.process = subprocess.Popen(["wine", exe], env=env, stdin=subprocess.PIPE,
+        self.process = subprocess.Popen(wine(exe), env=env, stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()

@@ -20,6 +20,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "pagedriver"))
 from pagedriver import Driver  # noqa: E402
+from winecmd import wine, wineserver  # noqa: E402
 
 PAGE, PICKER = "Nimbelle Setup", "Select City"
 YEAR_BOX = "Missing year of birth."
@@ -49,7 +50,7 @@ class Session:
                 except subprocess.TimeoutExpired:
                     process.kill()
         if "WINEPREFIX" in self.env:
-            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            subprocess.run(wineserver("-k"), env=self.env, stderr=subprocess.DEVNULL)
 
 
 def wait_for_file(path, timeout, nonempty=True):
@@ -204,7 +205,7 @@ def main():
         subprocess.run(["sh", os.path.join(HERE, "..", "..", "tests", "support", "wineprefix.sh"),
                         session.env["WINEPREFIX"]], env=session.env, check=True)
         start_standin(session, args.port, log)
-        page = session.start(["wine", exe], cwd=page_folder, stderr=subprocess.DEVNULL)
+        page = session.start(wine(exe), cwd=page_folder, stderr=subprocess.DEVNULL)
         if interactive:
             print("the page is open: use it, then press Next or Back")
         else:
