@@ -38,6 +38,9 @@ DETAIL = ('<weather ver="1.0"><eloc><ctry>US</ctry><dma>648</dma><st>IL</st><zip
 PICKER_SIZES = (2000, 20000)
 PARSE_SIZES = (5000, 20000, 80000)
 
+# The shipped page travels inside the installer: stripped, it stays under this.
+SIZE_BUDGET = 300 * 1024
+
 
 def search_answer(count):
     locs = "".join(f'<loc id="USXX{i:05d}" type="1">Springfield {i}, XX</loc>'
@@ -284,6 +287,18 @@ def machine_line():
     return f"machine: {os.cpu_count()} × {cpu}; {wine_version}; load average {load}"
 
 
+def arch_line(arch):
+    kind = "the shipped build" if arch == "i686" else "the 64-bit twin"
+    return (f"architecture: {arch} ({kind}): the page and every floor were built for it, "
+            "so each ratio compares like with like")
+
+
+def budget_line(size):
+    verdict = "within" if size <= SIZE_BUDGET else "OVER"
+    return (f"size budget: i686 NimbelleSetup.exe (stripped) {size:,} bytes, {verdict} "
+            f"{SIZE_BUDGET:,} (300 KB)")
+
+
 def start_display(env):
     for number in range(90, 140):
         if not os.path.exists(f"/tmp/.X11-unix/X{number}"):
@@ -303,6 +318,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--page", required=True, help="the loopback build of the page")
     parser.add_argument("--shipped", required=True, help="NimbelleSetup.exe, for its size")
+    parser.add_argument("--arch", required=True, choices=("i686", "x86_64"),
+                        help="the architecture every measured program was built for")
+    parser.add_argument("--shipped-i686", required=True,
+                        help="the i686 NimbelleSetup.exe, held to the size budget")
     parser.add_argument("--floor", required=True, help="BenchFloor.exe")
     parser.add_argument("--floor-stage", required=True, help="BenchFloorStage.exe")
     parser.add_argument("--gets", required=True, help="BenchGets.exe")
@@ -323,6 +342,7 @@ def main():
     bench = None
     try:
         print(machine_line(), flush=True)
+        print(arch_line(args.arch), flush=True)
         bench = Bench(args, env)
         for number in range(args.rounds + 1):
             bench.round(number, counted=number > 0)
@@ -330,7 +350,9 @@ def main():
         sizes = {"page": os.path.getsize(args.shipped), "floor": os.path.getsize(args.floor)}
         print()
         print("\n".join(report(bench, sizes, args.rounds)))
+        print(budget_line(os.path.getsize(args.shipped_i686)))
         print(machine_line())
+        print(arch_line(args.arch))
     finally:
         if bench is not None:
             bench.close()

@@ -178,6 +178,8 @@ def main():
     parser.add_argument("--driver", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--port", type=int, default=18480)
+    parser.add_argument("--arch", required=True, choices=("i686", "x86_64"),
+                        help="the architecture the page was built for")
     parser.add_argument("--city", default="Paris", help="a place with several matches")
     parser.add_argument("--pick", default="Paris, TX", help="the picker line to choose")
     parser.add_argument("--year", default="1975", help="year of birth, 1902 to 1994")
@@ -193,8 +195,8 @@ def main():
         os.remove(log)
 
     session = Session()
-    session.env.update(WINEPREFIX=os.path.join(out, "wineprefix"), WINEDEBUG="-all",
-                       WINEDLLOVERRIDES="mscoree,mshtml=")
+    session.env.update(WINEPREFIX=os.path.join(out, f"wineprefix-{args.arch}"), WINEDEBUG="-all",
+                       WINEDLLOVERRIDES="mscoree,mshtml=", NIMBELLE_WINE_ARCH=args.arch)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
     driver = None
     try:
@@ -203,7 +205,7 @@ def main():
             start_display(session)
         # The same prefix set-up as the tests': a 1024x768 virtual desktop and the fonts.
         subprocess.run(["sh", os.path.join(HERE, "..", "..", "tests", "support", "wineprefix.sh"),
-                        session.env["WINEPREFIX"]], env=session.env, check=True)
+                        session.env["WINEPREFIX"], args.arch], env=session.env, check=True)
         start_standin(session, args.port, log)
         page = session.start(wine(exe), cwd=page_folder, stderr=subprocess.DEVNULL)
         if interactive:
