@@ -91,6 +91,26 @@ class Faults(Journey):
                 self.accept(run)
                 self.assertCommitted(run, SPRINGFIELD_IL)
 
+    def test_a_stalled_search_never_flags_the_page_as_hung(self):
+        run = self.open_page(fault("silent"))
+        d = run.driver
+        self.type_place_and_year(run, "Springfield")
+        d.click(NEXT)
+        d.post_click(BACK, 1)  # queued behind the search
+        d.click(BACK)  # sent: reaches the page while it waits
+        probes, hung, unanswered, worst = d.hungprobe(9000, 250)
+        print(f"  stalled search: {probes} probes, {hung} flagged hung, {unanswered} WM_NULL "
+              f"unanswered, worst WM_NULL {worst} ms", file=sys.stderr)
+        self.assertEqual(d.box(SETUP_BOX, NEXT_WITHIN * 1000), NOT_RECOGNISED)
+        self.assertFalse([p for p in run.stub.paths() if p.startswith("/5/9")], "no stage")
+        self.assertEqual((hung, unanswered), (0, 0), f"out of {probes} probes")
+        self.assertGreaterEqual(probes, 30)
+        self.assertLessEqual(worst, 200, "ms to answer WM_NULL")
+        d.box_ok(SETUP_BOX)
+        self.assertPageWaits(run, journeys.PLACE)
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
     def test_a_failing_detail_service_or_acceptance_report_still_accepts(self):
         cases = {
             "detail drips": ({"/weather/local/": fault("drip")}, ("", "", "", "")),
