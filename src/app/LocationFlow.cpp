@@ -63,6 +63,9 @@ bool SetupPage::resolveLocation() {
         while (chosen < count && result.nameAt(chosen) != chosenPlace_) {
             ++chosen;
         }
+        if (chosen == count) {
+            return false; // no offered place was picked: a cancel, nothing is stored
+        }
     }
     profile_.setLocDisplayName(result.nameAt(chosen));
     profile_.setLocID(result.idAt(chosen));

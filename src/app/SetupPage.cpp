@@ -53,6 +53,14 @@ void SetupPage::fillYearList() const {
     }
 }
 
+bool SetupPage::beginCommand() {
+    if (busy_ || ended_) {
+        return false;
+    }
+    busy_ = true;
+    return true;
+}
+
 bool SetupPage::onNext() {
     if (!resolveLocation()) {
         return false;
