@@ -46,6 +46,8 @@ private:
     void reportUnsaved(const CommitOutcome& outcome) const;
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
+    // Where the answer files go: "temp\" beside the program first, on every Next.
+    std::vector<std::string> workFolders() const { return {workFolder_, spareFolder_}; }
     HFONT fontFor(int controlId) const;
     void applyTextFonts() const;
     static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
@@ -58,6 +60,7 @@ private:
     GdiObject<HBRUSH> bannerBrush_;
     HBRUSH faceBrush_; // the system's own brush: never deleted
     std::string workFolder_;
+    std::string spareFolder_; // the program's own under the user's temporary folder
     std::vector<std::string> choices_;
     SetupProfile profile_;
     std::string chosenPlace_;

@@ -141,6 +141,86 @@ class Faults(Journey):
         self.assertCommitted(run, SPRINGFIELD_IL)
         self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
 
+    def spare_folder(self):
+        """The page's own folder under the user's temporary folder (C:\\users\\NAME\\Temp)."""
+        user = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
+            os.path.dirname(journeys.SUITE.apps_ini)))))
+        return os.path.join(user, "Temp", "Nimbelle")
+
+    def test_a_work_folder_that_cannot_be_written_gives_way_to_the_users_own(self):
+        def file_in_the_way(run):
+            with open(run.temp, "wb") as f:
+                f.write(b"not a folder")
+
+        def write_protected(run):
+            os.makedirs(run.temp)
+            subprocess.run(["chattr", "+i", run.temp], check=True, timeout=10)
+            self.addCleanup(subprocess.run, ["chattr", "-i", run.temp], timeout=10)
+
+        def full_disk(run):
+            os.makedirs(run.temp)
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", run.temp],
+                              capture_output=True, timeout=10).returncode != 0:
+                self.skipTest("cannot mount a small file system here")
+            self.addCleanup(subprocess.run, ["umount", "-l", run.temp], timeout=10)
+            filler = os.open(os.path.join(run.temp, "filler"), os.O_WRONLY | os.O_CREAT)
+            try:
+                while os.write(filler, b"x" * 4096):
+                    pass
+            except OSError:
+                pass  # full
+            finally:
+                os.close(filler)
+
+        def answers_in_the_way(run):  # the folder takes files, just not these two
+            for name in ("loc.xml", "xloc.xml"):
+                os.makedirs(os.path.join(run.temp, name))
+
+        spare = self.spare_folder()
+        for name, block in {"a file named temp": file_in_the_way,
+                            "folders named as the answers": answers_in_the_way,
+                            "a write-protected temp": write_protected,
+                            "a full disk": full_disk}.items():
+            with self.subTest(blocked_by=name):
+                shutil.rmtree(spare, ignore_errors=True)
+                run = self.open_page(xml(journeys.search_answer()), before_start=block,
+                                     folder=f"blocked by {name}")
+                self.type_place_and_year(run, "Nowhere")
+                self.assertEqual(self.next_to_box(run, SETUP_BOX), NOT_RECOGNISED)
+                run.driver.box_ok(SETUP_BOX)
+                with open(os.path.join(spare, "loc.xml"), "rb") as f:
+                    self.assertEqual(f.read(), xml(journeys.search_answer()).body)
+
+                run.stub.route("/search/search/", FOUND)
+                self.type_place_and_year(run, "Springfield")
+                self.accept(run)
+                self.assertCommitted(run, SPRINGFIELD_IL)
+                for file, reply in (("loc.xml", FOUND), ("xloc.xml", xml(detail_answer()))):
+                    with open(os.path.join(spare, file), "rb") as f:
+                        self.assertEqual(f.read(), reply.body, file)
+                if name == "a file named temp":
+                    with open(run.temp, "rb") as f:
+                        self.assertEqual(f.read(), b"not a folder", "the file is left alone")
+
+    def test_temp_beside_the_program_is_tried_again_on_every_next(self):
+        def write_protected(run):
+            os.makedirs(run.temp)
+            subprocess.run(["chattr", "+i", run.temp], check=True, timeout=10)
+            self.addCleanup(subprocess.run, ["chattr", "-i", run.temp], timeout=10)
+
+        run = self.open_page(xml(journeys.search_answer()), before_start=write_protected)
+        self.type_place_and_year(run, "Nowhere")
+        self.assertEqual(self.next_to_box(run, SETUP_BOX), NOT_RECOGNISED)
+        run.driver.box_ok(SETUP_BOX)
+        self.assertEqual(os.listdir(run.temp), [])
+
+        subprocess.run(["chattr", "-i", run.temp], check=True, timeout=10)
+        run.stub.route("/search/search/", FOUND)
+        self.type_place_and_year(run, "Springfield")
+        self.accept(run)
+        self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
+        self.assertEqual(run.answer_file("xloc.xml"), xml(detail_answer()).body)
+
     def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
         def block_settings_file(run):
             os.remove(run.suite.apps_ini)
