@@ -18,8 +18,8 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import journeys  # noqa: E402
-from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SPRINGFIELD_IL,  # noqa: E402
-                      Journey, detail_answer, search_answer)
+from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
+                      SPRINGFIELD_IL, Journey, detail_answer, search_answer)
 from vendor_stub import Reply, xml  # noqa: E402
 
 OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
@@ -220,6 +220,37 @@ class Faults(Journey):
         self.accept(run)
         self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
         self.assertEqual(run.answer_file("xloc.xml"), xml(detail_answer()).body)
+
+    def test_two_pages_sharing_temp_each_read_their_own_answer(self):
+        places, hold = {"Springfield": SPRINGFIELD_IL, "Shelbyville": SHELBYVILLE}, 1.5
+
+        def search(request):
+            typed = request.path.split("where=", 1)[1].split("&", 1)[0]
+            reply = xml(search_answer(places[typed]))
+            reply.delay = hold if "rnd=" in request.path else 0.0  # the file's download
+            return reply
+
+        first = self.open_page(search)
+        d = first.driver
+        second = d.run("Z:" + first.exe.replace("/", "\\"))  # the same copy, the same temp\
+        self.addCleanup(d.exit_code, 1000)
+        for pid, typed in ((second, "Shelbyville"), (first.pid, "Springfield")):
+            d.attach_pid(pid)
+            d.sync()
+            self.type_place_and_year(first, typed)
+        for pid in (first.pid, second):
+            d.attach_pid(pid)
+            d.click(NEXT)
+        self.assertEqual(first.exit_code(timeout=NEXT_WITHIN), 1)
+        self.assertEqual(d.exit_code(NEXT_WITHIN * 1000), 1)
+
+        downloads = [r for r in first.stub.requests if "rnd=" in r.path and "where=" in r.path]
+        self.assertEqual(len(downloads), 2)
+        self.assertGreater(abs(downloads[1].at - downloads[0].at), hold * 0.9,
+                           "the second download waited for the first page's reading")
+        details = {r.route for r in first.stub.requests if r.route.startswith("/weather/")}
+        self.assertEqual(details, {"/weather/local/" + p[0] for p in places.values()},
+                         "each page's details are for its own place")
 
     def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
         def block_settings_file(run):

@@ -10,6 +10,7 @@
 //   run <command line>        start a program there, such as an installer that runs the page
 //   exit <ms>                 wait for that program to end and answer its exit code
 //   attach <ms> <caption>     wait for the page; later lookups stay in its process
+//   attach-pid <ms> <pid> <caption>  the same for the page of that process (two pages at once)
 //   shown <caption>           "1" while a window with the caption is shown (any process)
 //   texts                     texts of the target's visible descendants (nested dialogs too)
 //   wait|gone <ms> <caption>  a window with the caption is shown / has been destroyed
@@ -341,15 +342,30 @@ DWORD TimeoutArg(std::string& args) {
     return ParseInt(word, value) && value >= 0 ? static_cast<DWORD>(value) : kDefaultWaitMs;
 }
 
-std::string Attach(std::string& args) {
-    const DWORD timeoutMs = TimeoutArg(args);
-    page = {};
-    HWND window = WaitTopLevel(Unescape(args), timeoutMs);
+// Waits for the page's window (of page.processId when that is set) and addresses it.
+std::string AttachTo(const std::string& caption, DWORD timeoutMs) {
+    HWND window = WaitTopLevel(Unescape(caption), timeoutMs);
     if (!window)
         return "timeout";
     page.window = page.target = window;
     page.threadId = GetWindowThreadProcessId(window, &page.processId);
     return Ok(std::to_string(page.processId));
+}
+
+std::string Attach(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    page = {};
+    return AttachTo(args, timeoutMs);
+}
+
+std::string AttachPid(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    long processId = 0;
+    if (!ParseInt(TakeWord(args), processId) || processId <= 0)
+        return "error bad process id";
+    page = {};
+    page.processId = static_cast<DWORD>(processId);
+    return AttachTo(args, timeoutMs);
 }
 
 // Windows on another desktop are invisible to EnumWindows, so the driver moves onto the
@@ -829,6 +845,7 @@ int main() {
         {"texts", Texts},
         {"post-click", PostClick},
         {"hungprobe", HungProbe},
+        {"attach-pid", AttachPid},
     };
 
     std::string line;

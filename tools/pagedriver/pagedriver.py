@@ -85,6 +85,11 @@ class Driver:
     def attach(self, timeout_ms=20000):
         return self.ask(f"attach {timeout_ms} {escape(PAGE)}", timeout=timeout_ms / 1000 + 10)
 
+    def attach_pid(self, pid, timeout_ms=20000):
+        """Attaches to the page of the process with this (Windows) id."""
+        return self.ok(f"attach-pid {timeout_ms} {pid} {escape(PAGE)}",
+                       timeout=timeout_ms / 1000 + 10)
+
     def use(self, caption=""):
         self.ok(f"use {escape(caption)}".rstrip())
 
