@@ -253,6 +253,23 @@ class ResolvedPlaces(Journey):
         self.assertExit(run, 1)
         self.assertCommitted(run, SHELBYVILLE)
 
+    def test_a_pick_of_no_offered_name_is_a_cancel(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        d = run.driver
+        self.type_place_and_year(run, "ville")
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        d.use(PICKER)
+        d.select(PICKER_LIST, -1)  # nothing selected: the pick is an empty name
+        d.click(PICKER_OK)
+        self.assertEqual(d.gone(PICKER), "ok")
+        d.use()
+        d.sync()
+        self.assertEqual(d.windows(), [PAGE])
+        self.assertPaths(run, [run.beacon(17), *search_paths("ville")])
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
     def test_year_missing_then_commits_without_new_search(self):
         run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
         d = run.driver
