@@ -1,3 +1,4 @@
+#include "app/AnswerFiles.h"
 #include "app/CityPicker.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
@@ -40,12 +41,16 @@ bool SetupPage::resolveLocation() {
     result.setQuery(place);
     {
         const WaitCursor busy;
-        WebClient client(Deadline::after(kSearchTimeLimit));
+        const Deadline deadline = Deadline::after(kSearchTimeLimit);
+        WebClient client(deadline);
         const std::string search = searchUrl(place);
         // The in-memory fetch only proves the service answers; the file is what is read.
-        if (client.FetchToMemory(search.c_str()) &&
-            client.FetchToFile(search, workFolder_ + "loc.xml")) {
-            parseSearchAnswer(workFolder_ + "loc.xml", result);
+        if (client.FetchToMemory(search.c_str())) {
+            fetchAnswerFile(client, search, "loc.xml", workFolders(), deadline,
+                            [&result](const std::string& path) {
+                                parseSearchAnswer(path, result);
+                                return true;
+                            });
         }
     }
 
@@ -63,6 +68,9 @@ bool SetupPage::resolveLocation() {
         while (chosen < count && result.nameAt(chosen) != chosenPlace_) {
             ++chosen;
         }
+        if (chosen == count) {
+            return false; // no offered place was picked: a cancel, nothing is stored
+        }
     }
     profile_.setLocDisplayName(result.nameAt(chosen));
     profile_.setLocID(result.idAt(chosen));
@@ -75,9 +83,9 @@ bool SetupPage::resolveLocation() {
 
 bool SetupPage::fetchPlaceDetails() {
     const WaitCursor busy;
-    WebClient client(Deadline::after(kDetailTimeLimit));
-    if (!client.FetchToFile(detailUrl(profile_.locID()), workFolder_ + "xloc.xml")) {
-        return false;
-    }
-    return parseDetailAnswer(workFolder_ + "xloc.xml", profile_);
+    const Deadline deadline = Deadline::after(kDetailTimeLimit);
+    WebClient client(deadline);
+    return fetchAnswerFile(
+        client, detailUrl(profile_.locID()), "xloc.xml", workFolders(), deadline,
+        [this](const std::string& path) { return parseDetailAnswer(path, profile_); });
 }

@@ -8,6 +8,8 @@
 namespace {
 constexpr int kNewestYear = 1994;
 constexpr int kOldestYear = 1902;
+// Under the user's temporary folder, for when "temp\" beside the program cannot be written.
+constexpr char kSpareFolderName[] = "Nimbelle\\";
 
 HFONT verdana(int height, bool underline) {
     return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
@@ -31,7 +33,7 @@ std::string workFolderOf(const std::string& programPath) {
 
 SetupPage::SetupPage(HWND dialog)
     : dialog_(dialog), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)),
-      workFolder_(workFolderOf(ansiModulePath())) {
+      workFolder_(workFolderOf(ansiModulePath())), spareFolder_(TempFolder() + kSpareFolderName) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
@@ -51,6 +53,14 @@ void SetupPage::fillYearList() const {
         SendDlgItemMessageA(dialog_, IDC_YEAR, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(text.c_str()));
     }
+}
+
+bool SetupPage::beginCommand() {
+    if (busy_ || ended_) {
+        return false;
+    }
+    busy_ = true;
+    return true;
 }
 
 bool SetupPage::onNext() {

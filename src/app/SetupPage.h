@@ -20,6 +20,15 @@ public:
     void setGender(bool male);
     void setTemperatureUnit(bool fahrenheit);
 
+    // One command at a time and none after the end. Next, Back and the links wait for the
+    // network or open a box or the picker; a second one arriving meanwhile (dispatched by a
+    // box's or the picker's loop, or sent while the page waits) is dropped, not nested.
+    bool beginCommand();
+    void endCommand() { busy_ = false; }
+    // Set once "90" or "91" is on its way: nothing is handled afterwards.
+    void markEnded() { ended_ = true; }
+    bool ended() const { return ended_; }
+
     // LocationFlow.cpp: the place, searched, picked and detailed.
     bool resolveLocation();
     bool fetchPlaceDetails();
@@ -37,6 +46,8 @@ private:
     void reportUnsaved(const CommitOutcome& outcome) const;
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
+    // Where the answer files go: "temp\" beside the program first, on every Next.
+    std::vector<std::string> workFolders() const { return {workFolder_, spareFolder_}; }
     HFONT fontFor(int controlId) const;
     void applyTextFonts() const;
     static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
@@ -49,9 +60,12 @@ private:
     GdiObject<HBRUSH> bannerBrush_;
     HBRUSH faceBrush_; // the system's own brush: never deleted
     std::string workFolder_;
+    std::string spareFolder_; // the program's own under the user's temporary folder
     std::vector<std::string> choices_;
     SetupProfile profile_;
     std::string chosenPlace_;
+    bool busy_ = false;
+    bool ended_ = false;
 };
 
 // Caption of the page's messages about the place and the saved answers.

@@ -15,8 +15,29 @@ constexpr char kStageOpened[] = "17";
 constexpr char kStageAccepted[] = "90";
 constexpr char kStageLeft[] = "91";
 
-// Reports the stage first, then hands the outcome to the message loop.
+// The page's turn for one command that may wait or open a window; not taken while another
+// command has it or after the page has ended.
+class CommandTurn {
+public:
+    explicit CommandTurn(SetupPage& page) : page_(page), taken_(page.beginCommand()) {}
+    ~CommandTurn() {
+        if (taken_) {
+            page_.endCommand();
+        }
+    }
+    CommandTurn(const CommandTurn&) = delete;
+    CommandTurn& operator=(const CommandTurn&) = delete;
+    bool taken() const { return taken_; }
+
+private:
+    SetupPage& page_;
+    bool taken_;
+};
+
+// Reports the stage first, then hands the outcome to the message loop. Ended before the
+// report, so nothing that arrives while it is sent, or queued behind it, runs afterwards.
 void endPage(HWND window, const char* stage, int code) {
+    currentPage->markEnded();
     {
         const WaitCursor busy;
         SendStage(stage, "");
@@ -31,22 +52,36 @@ bool isChecked(HWND window, int id) {
 }
 
 void onCommand(HWND window, int command) {
+    SetupPage& page = *currentPage;
+    if (page.ended()) {
+        return;
+    }
+    switch (command) {
+    // The radios only mirror their state into the answers: they nest nothing and stay
+    // followed even while another command runs.
+    case IDC_CELSIUS:
+    case IDC_FAHRENHEIT:
+        page.setTemperatureUnit(isChecked(window, IDC_FAHRENHEIT));
+        return;
+    case IDC_FEMALE:
+    case IDC_MALE:
+        page.setGender(isChecked(window, IDC_MALE));
+        return;
+    default:
+        break;
+    }
+    const CommandTurn turn(page);
+    if (!turn.taken()) {
+        return;
+    }
     switch (command) {
     case IDOK:
-        if (currentPage->onNext()) {
+        if (page.onNext()) {
             endPage(window, kStageAccepted, 1);
         }
         break;
     case IDCANCEL:
         endPage(window, kStageLeft, 0);
-        break;
-    case IDC_CELSIUS:
-    case IDC_FAHRENHEIT:
-        currentPage->setTemperatureUnit(isChecked(window, IDC_FAHRENHEIT));
-        break;
-    case IDC_FEMALE:
-    case IDC_MALE:
-        currentPage->setGender(isChecked(window, IDC_MALE));
         break;
     case IDC_WHY_LINK:
         MessageBoxA(window, kWhyWeAskText, "Why do we need this data?", MB_OK);
@@ -63,6 +98,7 @@ void onCommand(HWND window, int command) {
 INT_PTR CALLBACK SetupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         currentPage = std::make_unique<SetupPage>(window);
+        const CommandTurn opening(*currentPage); // no command runs while "17" is reported
         SendStage(kStageOpened, "");
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "platform/BoundedWork.h"
 
 #include "platform/KernelHandles.h"
+#include "platform/SentMessageWait.h"
 
 #include <exception>
 #include <memory>
@@ -49,5 +50,6 @@ bool runBounded(std::function<void()> work, std::function<void()> finish,
         return false;
     }
     job.release(); // the thread deletes it
-    return WaitForSingleObject(done.get(), deadline.remaining()) == WAIT_OBJECT_0;
+    // The page waits here for the network: it stays answerable without running anything.
+    return waitAnsweringSentMessages(done.get(), deadline);
 }

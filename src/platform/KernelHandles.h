@@ -23,9 +23,27 @@ struct KernelHandleTraits {
     static void close(Handle handle) { CloseHandle(handle); }
 };
 
+// Ownership of a mutex this thread waited for; undone by releasing it, the handle stays open.
+struct MutexHoldTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle handle) { ReleaseMutex(handle); }
+};
+
+// Memory the system allocated for the caller with LocalAlloc.
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle handle) { LocalFree(handle); }
+};
+
 // From CreateFileA.
 using FileHandle = UniqueHandle<FileHandleTraits>;
 // From FindFirstFileA.
 using FindHandle = UniqueHandle<FindHandleTraits>;
-// An event or a thread.
+// An event, a mutex or a thread.
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+// A taken mutex, given back at the end of its scope.
+using MutexHold = UniqueHandle<MutexHoldTraits>;
+// Such as a security descriptor built from its text form.
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;

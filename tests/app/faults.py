@@ -18,8 +18,8 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import journeys  # noqa: E402
-from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SPRINGFIELD_IL,  # noqa: E402
-                      Journey, detail_answer, search_answer)
+from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
+                      SPRINGFIELD_IL, Journey, detail_answer, search_answer)
 from vendor_stub import Reply, xml  # noqa: E402
 
 OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
@@ -91,6 +91,26 @@ class Faults(Journey):
                 self.accept(run)
                 self.assertCommitted(run, SPRINGFIELD_IL)
 
+    def test_a_stalled_search_never_flags_the_page_as_hung(self):
+        run = self.open_page(fault("silent"))
+        d = run.driver
+        self.type_place_and_year(run, "Springfield")
+        d.click(NEXT)
+        d.post_click(BACK, 1)  # queued behind the search
+        d.click(BACK)  # sent: reaches the page while it waits
+        probes, hung, unanswered, worst = d.hungprobe(9000, 250)
+        print(f"  stalled search: {probes} probes, {hung} flagged hung, {unanswered} WM_NULL "
+              f"unanswered, worst WM_NULL {worst} ms", file=sys.stderr)
+        self.assertEqual(d.box(SETUP_BOX, NEXT_WITHIN * 1000), NOT_RECOGNISED)
+        self.assertFalse([p for p in run.stub.paths() if p.startswith("/5/9")], "no stage")
+        self.assertEqual((hung, unanswered), (0, 0), f"out of {probes} probes")
+        self.assertGreaterEqual(probes, 30)
+        self.assertLessEqual(worst, 200, "ms to answer WM_NULL")
+        d.box_ok(SETUP_BOX)
+        self.assertPageWaits(run, journeys.PLACE)
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
     def test_a_failing_detail_service_or_acceptance_report_still_accepts(self):
         cases = {
             "detail drips": ({"/weather/local/": fault("drip")}, ("", "", "", "")),
@@ -120,6 +140,117 @@ class Faults(Journey):
         self.accept(run)
         self.assertCommitted(run, SPRINGFIELD_IL)
         self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
+
+    def spare_folder(self):
+        """The page's own folder under the user's temporary folder (C:\\users\\NAME\\Temp)."""
+        user = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
+            os.path.dirname(journeys.SUITE.apps_ini)))))
+        return os.path.join(user, "Temp", "Nimbelle")
+
+    def test_a_work_folder_that_cannot_be_written_gives_way_to_the_users_own(self):
+        def file_in_the_way(run):
+            with open(run.temp, "wb") as f:
+                f.write(b"not a folder")
+
+        def write_protected(run):
+            os.makedirs(run.temp)
+            subprocess.run(["chattr", "+i", run.temp], check=True, timeout=10)
+            self.addCleanup(subprocess.run, ["chattr", "-i", run.temp], timeout=10)
+
+        def full_disk(run):
+            os.makedirs(run.temp)
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", run.temp],
+                              capture_output=True, timeout=10).returncode != 0:
+                self.skipTest("cannot mount a small file system here")
+            self.addCleanup(subprocess.run, ["umount", "-l", run.temp], timeout=10)
+            filler = os.open(os.path.join(run.temp, "filler"), os.O_WRONLY | os.O_CREAT)
+            try:
+                while os.write(filler, b"x" * 4096):
+                    pass
+            except OSError:
+                pass  # full
+            finally:
+                os.close(filler)
+
+        def answers_in_the_way(run):  # the folder takes files, just not these two
+            for name in ("loc.xml", "xloc.xml"):
+                os.makedirs(os.path.join(run.temp, name))
+
+        spare = self.spare_folder()
+        for name, block in {"a file named temp": file_in_the_way,
+                            "folders named as the answers": answers_in_the_way,
+                            "a write-protected temp": write_protected,
+                            "a full disk": full_disk}.items():
+            with self.subTest(blocked_by=name):
+                shutil.rmtree(spare, ignore_errors=True)
+                run = self.open_page(xml(journeys.search_answer()), before_start=block,
+                                     folder=f"blocked by {name}")
+                self.type_place_and_year(run, "Nowhere")
+                self.assertEqual(self.next_to_box(run, SETUP_BOX), NOT_RECOGNISED)
+                run.driver.box_ok(SETUP_BOX)
+                with open(os.path.join(spare, "loc.xml"), "rb") as f:
+                    self.assertEqual(f.read(), xml(journeys.search_answer()).body)
+
+                run.stub.route("/search/search/", FOUND)
+                self.type_place_and_year(run, "Springfield")
+                self.accept(run)
+                self.assertCommitted(run, SPRINGFIELD_IL)
+                for file, reply in (("loc.xml", FOUND), ("xloc.xml", xml(detail_answer()))):
+                    with open(os.path.join(spare, file), "rb") as f:
+                        self.assertEqual(f.read(), reply.body, file)
+                if name == "a file named temp":
+                    with open(run.temp, "rb") as f:
+                        self.assertEqual(f.read(), b"not a folder", "the file is left alone")
+
+    def test_temp_beside_the_program_is_tried_again_on_every_next(self):
+        def write_protected(run):
+            os.makedirs(run.temp)
+            subprocess.run(["chattr", "+i", run.temp], check=True, timeout=10)
+            self.addCleanup(subprocess.run, ["chattr", "-i", run.temp], timeout=10)
+
+        run = self.open_page(xml(journeys.search_answer()), before_start=write_protected)
+        self.type_place_and_year(run, "Nowhere")
+        self.assertEqual(self.next_to_box(run, SETUP_BOX), NOT_RECOGNISED)
+        run.driver.box_ok(SETUP_BOX)
+        self.assertEqual(os.listdir(run.temp), [])
+
+        subprocess.run(["chattr", "-i", run.temp], check=True, timeout=10)
+        run.stub.route("/search/search/", FOUND)
+        self.type_place_and_year(run, "Springfield")
+        self.accept(run)
+        self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
+        self.assertEqual(run.answer_file("xloc.xml"), xml(detail_answer()).body)
+
+    def test_two_pages_sharing_temp_each_read_their_own_answer(self):
+        places, hold = {"Springfield": SPRINGFIELD_IL, "Shelbyville": SHELBYVILLE}, 1.5
+
+        def search(request):
+            typed = request.path.split("where=", 1)[1].split("&", 1)[0]
+            reply = xml(search_answer(places[typed]))
+            reply.delay = hold if "rnd=" in request.path else 0.0  # the file's download
+            return reply
+
+        first = self.open_page(search)
+        d = first.driver
+        second = d.run("Z:" + first.exe.replace("/", "\\"))  # the same copy, the same temp\
+        self.addCleanup(d.exit_code, 1000)
+        for pid, typed in ((second, "Shelbyville"), (first.pid, "Springfield")):
+            d.attach_pid(pid)
+            d.sync()
+            self.type_place_and_year(first, typed)
+        for pid in (first.pid, second):
+            d.attach_pid(pid)
+            d.click(NEXT)
+        self.assertEqual(first.exit_code(timeout=NEXT_WITHIN), 1)
+        self.assertEqual(d.exit_code(NEXT_WITHIN * 1000), 1)
+
+        downloads = [r for r in first.stub.requests if "rnd=" in r.path and "where=" in r.path]
+        self.assertEqual(len(downloads), 2)
+        self.assertGreater(abs(downloads[1].at - downloads[0].at), hold * 0.9,
+                           "the second download waited for the first page's reading")
+        details = {r.route for r in first.stub.requests if r.route.startswith("/weather/")}
+        self.assertEqual(details, {"/weather/local/" + p[0] for p in places.values()},
+                         "each page's details are for its own place")
 
     def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
         def block_settings_file(run):

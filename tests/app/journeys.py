@@ -253,6 +253,23 @@ class ResolvedPlaces(Journey):
         self.assertExit(run, 1)
         self.assertCommitted(run, SHELBYVILLE)
 
+    def test_a_pick_of_no_offered_name_is_a_cancel(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        d = run.driver
+        self.type_place_and_year(run, "ville")
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        d.use(PICKER)
+        d.select(PICKER_LIST, -1)  # nothing selected: the pick is an empty name
+        d.click(PICKER_OK)
+        self.assertEqual(d.gone(PICKER), "ok")
+        d.use()
+        d.sync()
+        self.assertEqual(d.windows(), [PAGE])
+        self.assertPaths(run, [run.beacon(17), *search_paths("ville")])
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
     def test_year_missing_then_commits_without_new_search(self):
         run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
         d = run.driver
@@ -401,6 +418,80 @@ class LeavingAndAnswers(Journey):
                          [0, 1, 1, 0])
         self.leave_by_back(run)
         self.assertNothingCommitted(run)
+
+
+class OneCommandAtATime(Journey):
+    """Clicks and keys queued up while Next runs: one search, one box, one picker at most,
+    and nothing at all once the page has ended."""
+
+    def stages(self, run):
+        return [p for p in run.stub.paths() if p.startswith("/5/9")]
+
+    def test_five_nexts_at_once(self):
+        places = (SPRINGFIELD_IL, SHELBYVILLE)
+        cases = {"one match": (SPRINGFIELD_IL,), "unknown place": (), "several matches": places}
+        for name, found in cases.items():
+            with self.subTest(case=name):
+                run = self.open_page(xml(search_answer(*found)))
+                d = run.driver
+                self.type_place_and_year(run, "Springfield")
+                d.post_click(NEXT, 5)
+                if not found:
+                    self.assertEqual(d.box(SETUP_BOX), NOT_RECOGNISED)
+                    d.sync()
+                    self.assertEqual(d.windows(), sorted([PAGE, SETUP_BOX]), "one box")
+                    d.box_ok(SETUP_BOX)
+                    self.assertPageWaits(run, PLACE)
+                    self.assertPaths(run, [run.beacon(17), *search_paths("Springfield")])
+                    self.leave_by_back(run)
+                    self.assertNothingCommitted(run)
+                    continue
+                if len(found) > 1:
+                    self.assertEqual(d.wait(PICKER), "ok")
+                    d.sync()
+                    self.assertEqual(d.windows(), sorted([PAGE, PICKER]), "one picker")
+                    d.use(PICKER)
+                    d.select(PICKER_LIST, 1)
+                    d.click(PICKER_OK)
+                self.assertExit(run, 1)
+                self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
+                                       detail_path(found[-1][0]), run.beacon(90)])
+                self.assertCommitted(run, found[-1])
+
+    def test_back_while_the_picker_is_open_is_ignored(self):
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        d = run.driver
+        self.type_place_and_year(run, "ville")
+        d.click(NEXT)
+        self.assertEqual(d.wait(PICKER), "ok")
+        d.post_click(BACK, 1)
+        d.sync()
+        self.assertEqual(self.stages(run), [])
+        self.assertEqual(d.windows(), sorted([PAGE, PICKER]))
+        d.use(PICKER)
+        d.select(PICKER_LIST, 1)
+        d.click(PICKER_OK)
+        self.assertExit(run, 1)
+        self.assertEqual(self.stages(run), [run.beacon(90)])
+        self.assertCommitted(run, SHELBYVILLE)
+
+    def test_leaving_during_a_next_that_succeeds_changes_nothing(self):
+        ways = {
+            "back": lambda d: d.post_click(BACK, 1),
+            "escape": lambda d: d.key(PLACE, "escape"),
+            "close box": lambda d: d.close(PAGE),
+        }
+        for way, leave in ways.items():
+            with self.subTest(way=way):
+                slow = Reply(200, detail_answer().encode(), {"Content-Type": "text/xml"},
+                             delay=0.5)
+                run = self.open_page(xml(search_answer(SPRINGFIELD_IL)), detail=slow)
+                self.type_place_and_year(run, "Springfield")
+                run.driver.click(NEXT)
+                leave(run.driver)
+                self.assertExit(run, 1)
+                self.assertEqual(self.stages(run), [run.beacon(90)])
+                self.assertCommitted(run, SPRINGFIELD_IL)
 
 
 class Painting(Journey):

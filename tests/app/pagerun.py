@@ -71,6 +71,7 @@ class PageRun:
         self.exe = os.path.join(self.folder, "NimbelleSetup.exe")
         self.temp = os.path.join(self.folder, "temp")
         self.process = None
+        self.pid = None
         self.env = suite.env
         self.opened = None  # the dates around the page's opening, as MM/DD/YY
         self.initial_ini = (f"[{VENDOR_SECTION}]\r\nInstallID={self.INSTALL_ID}\r\n"
@@ -105,6 +106,7 @@ class PageRun:
         if not answer.startswith("ok"):
             raise DriverError(f"the page did not open: {answer!r}")
         self.opened = {before, time.strftime("%m/%d/%y")}
+        self.pid = int(answer.split()[1])  # the page's process id inside Wine
         self.driver.sync()
 
     def exit_code(self, timeout=30):

@@ -10,6 +10,7 @@
 //   run <command line>        start a program there, such as an installer that runs the page
 //   exit <ms>                 wait for that program to end and answer its exit code
 //   attach <ms> <caption>     wait for the page; later lookups stay in its process
+//   attach-pid <ms> <pid> <caption>  the same for the page of that process (two pages at once)
 //   shown <caption>           "1" while a window with the caption is shown (any process)
 //   texts                     texts of the target's visible descendants (nested dialogs too)
 //   wait|gone <ms> <caption>  a window with the caption is shown / has been destroyed
@@ -23,6 +24,9 @@
 //   box-ok <caption>          press its OK and wait until the page takes input again
 //   close [<caption>]         the close box
 //   sync [<ms>]               wait until the page's thread is in a message loop
+//   post-click <id> <count>   post BM_CLICK (a button) or WM_COMMAND <count> times at once
+//   hungprobe <ms> <period>   for <ms>, every <period> ms: IsHungAppWindow and a timed WM_NULL;
+//                             "<probes> <hung> <unanswered> <worst WM_NULL ms>"
 //   rect <id>                 client-relative rectangle (id 0: the client area)
 //   grab <x> <y> <w> <h>      client pixels, "<w> <h> <rrggbb...>"; syscolor <index>
 //   quit
@@ -338,15 +342,30 @@ DWORD TimeoutArg(std::string& args) {
     return ParseInt(word, value) && value >= 0 ? static_cast<DWORD>(value) : kDefaultWaitMs;
 }
 
-std::string Attach(std::string& args) {
-    const DWORD timeoutMs = TimeoutArg(args);
-    page = {};
-    HWND window = WaitTopLevel(Unescape(args), timeoutMs);
+// Waits for the page's window (of page.processId when that is set) and addresses it.
+std::string AttachTo(const std::string& caption, DWORD timeoutMs) {
+    HWND window = WaitTopLevel(Unescape(caption), timeoutMs);
     if (!window)
         return "timeout";
     page.window = page.target = window;
     page.threadId = GetWindowThreadProcessId(window, &page.processId);
     return Ok(std::to_string(page.processId));
+}
+
+std::string Attach(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    page = {};
+    return AttachTo(args, timeoutMs);
+}
+
+std::string AttachPid(std::string& args) {
+    const DWORD timeoutMs = TimeoutArg(args);
+    long processId = 0;
+    if (!ParseInt(TakeWord(args), processId) || processId <= 0)
+        return "error bad process id";
+    page = {};
+    page.processId = static_cast<DWORD>(processId);
+    return AttachTo(args, timeoutMs);
 }
 
 // Windows on another desktop are invisible to EnumWindows, so the driver moves onto the
@@ -658,6 +677,62 @@ std::string Sync(std::string& args) {
     return SyncPage(TimeoutArg(args)) ? Ok() : "timeout";
 }
 
+// Posts the click <count> times without waiting: the clicks queue up behind whatever the
+// page is doing, as fast presses by an impatient user would.
+std::string PostClick(std::string& args) {
+    HWND control = nullptr;
+    std::string answer;
+    if (!Control(args, control, answer))
+        return answer;
+    long count = 0;
+    if (!ParseInt(args, count) || count < 1)
+        return "error bad count";
+    const bool button = lstrcmpiW(ClassOf(control).c_str(), L"Button") == 0;
+    const WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED);
+    for (long i = 0; i < count; ++i) {
+        const bool posted = button ? PostMessageW(control, BM_CLICK, 0, 0)
+                                   : PostMessageW(page.target, WM_COMMAND, command,
+                                                  reinterpret_cast<LPARAM>(control));
+        if (!posted)
+            return "error not delivered";
+    }
+    return Ok();
+}
+
+// Watches the page as the system does while it works: is it flagged as hung, and how long
+// does it take to answer WM_NULL (each try gives up after a second).
+std::string HungProbe(std::string& args) {
+    std::string answer;
+    if (!NeedPage(answer))
+        return answer;
+    long duration = 0, period = 0;
+    if (!ParseInt(TakeWord(args), duration) || !ParseInt(args, period) || duration < 0 ||
+        period < 1)
+        return "error bad times";
+    constexpr UINT kNullTimeoutMs = 1000;
+    long probes = 0, hung = 0, unanswered = 0;
+    DWORD worst = 0;
+    const DWORD start = GetTickCount();
+    for (DWORD next = start; GetTickCount() - start < static_cast<DWORD>(duration);
+         next += static_cast<DWORD>(period)) {
+        const DWORD now = GetTickCount();
+        if (static_cast<LONG>(next - now) > 0)
+            Sleep(next - now);
+        ++probes;
+        if (IsHungAppWindow(page.window))
+            ++hung;
+        DWORD_PTR ignored = 0;
+        const DWORD sent = GetTickCount();
+        if (!SendMessageTimeoutW(page.window, WM_NULL, 0, 0, SMTO_NORMAL, kNullTimeoutMs, &ignored))
+            ++unanswered;
+        const DWORD took = GetTickCount() - sent;
+        if (took > worst)
+            worst = took;
+    }
+    return Ok(std::to_string(probes) + " " + std::to_string(hung) + " " +
+              std::to_string(unanswered) + " " + std::to_string(worst));
+}
+
 std::string Rect(std::string& args) {
     HWND control = nullptr;
     std::string answer;
@@ -740,16 +815,37 @@ int main() {
     _setmode(_fileno(stdout), _O_BINARY);
 
     const std::map<std::string, Handler> commands = {
-        {"attach", Attach},     {"wait", Wait},         {"gone", Gone},
-        {"windows", Windows},   {"use", Use},           {"set-text", SetText},
-        {"get-text", GetText},  {"click", Click},       {"key", Key},
-        {"close", Close},       {"select", Select},     {"select-string", SelectString},
-        {"list", List},         {"selected", Selected}, {"checked", Checked},
-        {"focus", Focus},       {"box", Box},           {"box-ok", BoxOk},
-        {"sync", Sync},         {"rect", Rect},         {"grab", Grab},
-        {"syscolor", SysColor}, {"drop", Drop},         {"desktop", Desktop},
-        {"run", Run},           {"exit", Exit},         {"shown", Shown},
+        {"attach", Attach},
+        {"wait", Wait},
+        {"gone", Gone},
+        {"windows", Windows},
+        {"use", Use},
+        {"set-text", SetText},
+        {"get-text", GetText},
+        {"click", Click},
+        {"key", Key},
+        {"close", Close},
+        {"select", Select},
+        {"select-string", SelectString},
+        {"list", List},
+        {"selected", Selected},
+        {"checked", Checked},
+        {"focus", Focus},
+        {"box", Box},
+        {"box-ok", BoxOk},
+        {"sync", Sync},
+        {"rect", Rect},
+        {"grab", Grab},
+        {"syscolor", SysColor},
+        {"drop", Drop},
+        {"desktop", Desktop},
+        {"run", Run},
+        {"exit", Exit},
+        {"shown", Shown},
         {"texts", Texts},
+        {"post-click", PostClick},
+        {"hungprobe", HungProbe},
+        {"attach-pid", AttachPid},
     };
 
     std::string line;

@@ -85,6 +85,11 @@ class Driver:
     def attach(self, timeout_ms=20000):
         return self.ask(f"attach {timeout_ms} {escape(PAGE)}", timeout=timeout_ms / 1000 + 10)
 
+    def attach_pid(self, pid, timeout_ms=20000):
+        """Attaches to the page of the process with this (Windows) id."""
+        return self.ok(f"attach-pid {timeout_ms} {pid} {escape(PAGE)}",
+                       timeout=timeout_ms / 1000 + 10)
+
     def use(self, caption=""):
         self.ok(f"use {escape(caption)}".rstrip())
 
@@ -99,6 +104,15 @@ class Driver:
 
     def key(self, control, name):
         self.ok(f"key {control} {name}")
+
+    def post_click(self, control, count=1):
+        """Posts count clicks at once, without waiting for the page."""
+        self.ok(f"post-click {control} {count}")
+
+    def hungprobe(self, duration_ms, period_ms=250):
+        """(probes, flagged hung, WM_NULL unanswered, worst WM_NULL ms) over duration_ms."""
+        answer = self.ok(f"hungprobe {duration_ms} {period_ms}", timeout=duration_ms / 1000 + 15)
+        return tuple(int(v) for v in answer.split())
 
     def sync(self, timeout_ms=15000):
         self.ok(f"sync {timeout_ms}", timeout=timeout_ms / 1000 + 10)
