@@ -143,6 +143,49 @@ class Faults(Journey):
         self.assertEqual(run.stub.paths(), [run.beacon(90)], "no new search, then accepted")
         self.assertCommitted(run, SPRINGFIELD_IL)
 
+    def test_a_full_disk_leaves_apps_ini_as_it_was(self):
+        """apps.ini (old profile first, InstallID last) on a small file system with no room
+        left: Next reports the answers unsaved, and apps.ini keeps every byte through Back."""
+        mount = os.path.join(journeys.SUITE.work, "full-disk")
+        os.makedirs(mount, exist_ok=True)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", mount],
+                                 capture_output=True, text=True, timeout=30)
+        if mounted.returncode != 0:
+            self.skipTest(f"cannot mount a small tmpfs here ({mounted.stderr.strip()}); "
+                          "the full-disk journey needs mount permission (root)")
+        self.addCleanup(subprocess.run, ["umount", mount], timeout=30)
+        folder = os.path.dirname(journeys.SUITE.apps_ini)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.symlink(mount, folder)
+        self.addCleanup(os.makedirs, folder)
+        self.addCleanup(os.unlink, folder)
+
+        old = ("[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=60\r\ngender=M\r\n"
+               "locID=USNY0996\r\n[Other\\Program]\r\n"
+               + "".join(f"key{n:04d}=value {n}\r\n" for n in range(1000))
+               + f"[Software\\Talvora]\r\nInstallID={journeys.PageRun.INSTALL_ID}\r\n")
+
+        def fill_disk(run):
+            run.initial_ini = old.encode("ascii")
+            with open(run.suite.apps_ini, "wb") as f:
+                f.write(run.initial_ini)
+            with open(os.path.join(mount, "filler"), "wb", buffering=0) as f:
+                try:
+                    while True:
+                        f.write(b"\0" * 4096)
+                except OSError:
+                    pass
+
+        run = self.open_page(FOUND, before_start=fill_disk)
+        self.type_place_and_year(run, "Springfield")
+        text = self.next_to_box(run, SETUP_BOX)
+        self.assertTrue(text.startswith("Your answers could not be saved to "), text)
+        run.driver.box_ok(SETUP_BOX)
+        self.assertNothingCommitted(run)
+        self.assertEqual(sorted(os.listdir(mount)), ["apps.ini", "filler"], "no copy left")
+        self.leave_by_back(run)
+        self.assertNothingCommitted(run)
+
     def test_libraries_planted_beside_the_program_are_never_loaded(self):
         def plant(run):
             for name in PLANTED:
