@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <regex>
 
@@ -263,4 +264,23 @@ TEST(ProfileCommit, WritesThroughLinksAndKeepsAttributes) {
     EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
     EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HELD\r\n");
+    FileHandle held; // open without delete sharing: the file cannot be renamed over
+    EXPECT_TRUE(commitProfile(resolvedProfile(), [&] {
+                    held.reset(CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                }).saved);
+    ASSERT_TRUE(held.valid());
+    // The holder's file is the one that got the answers.
+    char seen[512] = {};
+    DWORD got = 0;
+    ReadFile(held.get(), seen, sizeof seen - 1, &got, nullptr);
+    EXPECT_NE(nullptr, std::strstr(seen, "locZip=75460"));
+    EXPECT_NE(nullptr, std::strstr(seen, "InstallID=HELD"));
+    EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
 }
