@@ -1,6 +1,9 @@
 #include "settings/ProfileCommit.h"
 
+#include "platform/CrossProcessLock.h"
+#include "platform/FileSwap.h"
 #include "settings/AppsIni.h"
+#include "settings/StagedCopy.h"
 
 #include <string_view>
 
@@ -10,14 +13,15 @@ const char kUserProfileSection[] = "Software\\Talvora\\Corvane\\UserProfile";
 const char kDisplayPrefsSection[] = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs";
 
 namespace {
-// Answers a key that is missing; no value the page writes holds this character.
-constexpr char kMissing[] = "\x01";
-
-struct ProfileKey {
-    const char* section;
-    const char* key;
-    std::string value;
-};
+// A page that cannot have the file's lock in this time reports its answers unsaved; the
+// page's window is not pumped meanwhile, so this stays below the time after which the system
+// calls a window not responding.
+constexpr DWORD kLockWaitMs = 4000;
+// How often the commit starts again on a file another program keeps changing.
+constexpr int kAttempts = 3;
+// Attributes of apps.ini that its replacement carries on.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // A value as a reader of the file gets it back: line ends become blanks, and the profile
 // functions drop surrounding blanks and quotes.
@@ -37,18 +41,54 @@ bool landed(const AppsIni& ini, const ProfileKey& entry) {
             c = ' ';
         }
     }
-    const std::string read = ini.ReadString(entry.section, entry.key, kMissing);
-    return read != kMissing && comparable(read) == comparable(written);
+    // A missing key answers whatever default it is given; a present one answers its value
+    // whatever the default. Two defaults tell them apart for every value.
+    const std::string read = ini.ReadString(entry.section, entry.key, "\x01");
+    if (read == "\x01" && ini.ReadString(entry.section, entry.key, "\x02") == "\x02") {
+        return false;
+    }
+    return comparable(read) == comparable(written);
+}
+
+// The twelve writes and their read-back; the first failed write's reason goes to error.
+bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
+    for (const ProfileKey& entry : keys) {
+        if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {
+            error = GetLastError();
+        }
+    }
+    bool all = true;
+    for (const ProfileKey& entry : keys) {
+        all = all && landed(ini, entry);
+    }
+    return all;
+}
+
+// Whether apps.ini still holds what was copied (and is still missing when it was).
+bool unchanged(const std::wstring& path, bool existed, const std::string& copied) {
+    const FileFacts facts = fileFacts(path);
+    if (facts.exists != existed) {
+        return false;
+    }
+    std::string now;
+    DWORD error = 0;
+    return !existed || (readFileBytes(path, now, error) && now == copied);
+}
+
+// How a file that a rename would change in more than its bytes is written: key by key, in
+// place, as the profile functions do it.
+CommitOutcome writeInPlace(const AppsIni& ini, const std::vector<ProfileKey>& keys,
+                           CommitOutcome outcome) {
+    outcome.saved = writeKeys(ini, keys, outcome.systemError);
+    return outcome;
 }
 } // namespace
 
-CommitOutcome commitProfile(const SetupProfile& profile) {
-    AppsIni ini;
-    bindAppsIni(ini);
+std::vector<ProfileKey> profileKeys(const SetupProfile& profile) {
     // The platform keeps the year of birth as two digits: 1975 is stored as 75.
     const std::string& yob = profile.yob();
     const std::string shortYob = yob.size() > 2 ? yob.substr(2) : std::string();
-    const ProfileKey keys[] = {
+    return {
         {kAppsSection, "ea", profile.ea()},
         {kAppsSection, "su", profile.su()},
         {kDisplayPrefsSection, "temperature", profile.temperature()},
@@ -62,18 +102,69 @@ CommitOutcome commitProfile(const SetupProfile& profile) {
         {kUserProfileSection, "locType", profile.locType()},
         {kUserProfileSection, "locZip", profile.locZip()},
     };
+}
 
+CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& beforeRename) {
+    AppsIni ini;
+    bindAppsIni(ini);
     CommitOutcome outcome;
     outcome.fileName = ini.fileName() != nullptr ? ini.fileName() : "";
-    for (const ProfileKey& entry : keys) {
-        if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) &&
-            outcome.systemError == 0) {
-            outcome.systemError = GetLastError();
+    const std::vector<ProfileKey> keys = profileKeys(profile);
+    const std::wstring target = widePath(outcome.fileName);
+
+    // Two pages copying apps.ini at once would each put back the file without the other's
+    // keys: copy to rename is one page at a time.
+    const CrossProcessLock lock(lockNameForFile(target), kLockWaitMs);
+    if (!lock.held()) {
+        outcome.systemError = lock.failure();
+        return outcome;
+    }
+    removeAbandonedCopies(outcome.fileName);
+
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const FileFacts facts = fileFacts(target);
+        if (facts.folder || facts.linked || (facts.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            return writeInPlace(ini, keys, outcome);
         }
+        std::string before;
+        DWORD unread = 0;
+        if (facts.exists && !readFileBytes(target, before, unread)) {
+            return writeInPlace(ini, keys, outcome);
+        }
+        StagedCopy copy(outcome.fileName, before);
+        if (!copy.valid()) {
+            outcome.systemError = copy.error();
+            return outcome;
+        }
+        AppsIni staged;
+        staged.SetFileName(copy.path().c_str());
+        if (!writeKeys(staged, keys, outcome.systemError)) {
+            return outcome;
+        }
+        const DWORD kept = facts.attributes & kKeptAttributes;
+        if (kept != 0) {
+            SetFileAttributesW(copy.widePath().c_str(), kept);
+        }
+        if (!flushFile(copy.widePath(), outcome.systemError)) {
+            return outcome;
+        }
+        if (beforeRename) {
+            beforeRename();
+        }
+        if (!unchanged(target, facts.exists, before)) {
+            continue; // another program wrote apps.ini: start again from what it holds now
+        }
+        const DWORD refused = renameOver(copy.widePath(), target);
+        if (refused == 0) {
+            copy.renamed();
+            outcome.saved = true;
+            return outcome;
+        }
+        if (heldByAnother(refused)) {
+            return writeInPlace(ini, keys, outcome);
+        }
+        outcome.systemError = refused;
+        return outcome;
     }
-    outcome.saved = true;
-    for (const ProfileKey& entry : keys) {
-        outcome.saved = outcome.saved && landed(ini, entry);
-    }
-    return outcome;
+    return outcome; // apps.ini kept changing: not saved
 }

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Section names of apps.ini written by the commit.
 extern const char kAppsSection[];
@@ -18,6 +20,23 @@ struct CommitOutcome {
     DWORD systemError = 0; // why the first failed write failed; 0 when the system said nothing
 };
 
+// One of the twelve keys a commit writes.
+struct ProfileKey {
+    const char* section;
+    const char* key;
+    std::string value;
+};
+
+// The twelve keys of a profile, in the order they are written.
+std::vector<ProfileKey> profileKeys(const SetupProfile& profile);
+
+// Called once the keys are in the private copy and flushed, just before the commit checks that
+// apps.ini is still as it was copied: lets a test write apps.ini as another program would.
+using BeforeRename = std::function<void()>;
+
 // Writes the twelve profile keys into apps.ini, then reads them back: a write the system
 // reports as done can still have lost the value. Other keys of the file are left alone.
-CommitOutcome commitProfile(const SetupProfile& profile);
+// The keys go into a private copy of apps.ini that then takes its place in one step, so a
+// process ended at any moment leaves apps.ini as it was or with all twelve keys. Commits of
+// other pages wait for each other; a change made by another program meanwhile is kept.
+CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& beforeRename = {});

@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import journeys  # noqa: E402
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
+from pagerun import DriverError  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
 
 OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
@@ -273,6 +274,64 @@ class Faults(Journey):
         self.accept(run)
         self.assertEqual(run.stub.paths(), [run.beacon(90)], "no new search, then accepted")
         self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_a_full_disk_leaves_apps_ini_as_it_was(self):
+        """apps.ini (old profile first, InstallID last) on a small file system with no room
+        left: Next reports the answers unsaved, and apps.ini keeps every byte through Back."""
+        mount = os.path.join(journeys.SUITE.work, "full-disk")
+        os.makedirs(mount, exist_ok=True)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", mount],
+                                 capture_output=True, text=True, timeout=30)
+        if mounted.returncode != 0:
+            self.skipTest(f"cannot mount a small tmpfs here ({mounted.stderr.strip()}); "
+                          "the full-disk journey needs mount permission (root)")
+        self.addCleanup(subprocess.run, ["umount", mount], timeout=30)
+        folder = os.path.dirname(journeys.SUITE.apps_ini)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.symlink(mount, folder)
+        self.addCleanup(os.makedirs, folder)
+        self.addCleanup(os.unlink, folder)
+
+        # Sized to end just short of a 4 KiB page: the twelve keys need a page more than
+        # rewriting the file frees.
+        head = ("[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=60\r\ngender=M\r\n"
+                "locID=USNY0996\r\n[Other\\Program]\r\n"
+                + "".join(f"key{n:04d}=value {n}\r\n" for n in range(1000)))
+        tail = f"[Software\\Talvora]\r\nInstallID={journeys.PageRun.INSTALL_ID}\r\n"
+        pad = 5 * 4096 - 80 - len(head) - len(tail) - len("pad=\r\n")
+        old = head + "pad=" + "p" * pad + "\r\n" + tail
+
+        def fill_disk(run):
+            run.initial_ini = old.encode("ascii")
+            with open(run.suite.apps_ini, "wb") as f:
+                f.write(run.initial_ini)
+            with open(os.path.join(mount, "filler"), "wb", buffering=0) as f:
+                try:
+                    while True:
+                        f.write(b"\0" * 4096)
+                except OSError:
+                    pass
+
+        def assert_untouched(when):
+            now = run.ini_bytes()
+            self.assertTrue(now == run.initial_ini,
+                            f"{when}: apps.ini changed from {len(run.initial_ini)} to {len(now)}"
+                            f" bytes, InstallID {'kept' if b'InstallID=' in now else 'lost'}")
+
+        run = self.open_page(FOUND, before_start=fill_disk)
+        self.type_place_and_year(run, "Springfield")
+        run.driver.click(NEXT)
+        try:
+            text = run.driver.box(SETUP_BOX)
+        except DriverError:  # the page ended: it took the answers for saved
+            text = None
+        assert_untouched("after Next")
+        self.assertRegex(text or f"exit code {run.exit_code()}",
+                         r"^Your answers could not be saved to .*apps\.ini\.")
+        run.driver.box_ok(SETUP_BOX)
+        self.assertEqual(sorted(os.listdir(mount)), ["apps.ini", "filler"], "no copy left")
+        self.leave_by_back(run)
+        assert_untouched("after Back")
 
     def test_libraries_planted_beside_the_program_are_never_loaded(self):
         def plant(run):

@@ -1,4 +1,5 @@
 #include "platform/Folders.h"
+#include "platform/KernelHandles.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
@@ -6,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <regex>
 
@@ -45,6 +48,38 @@ std::map<std::string, std::vector<std::string>> sectionsOf(const std::string& te
         }
     }
     return sections;
+}
+
+std::string appsIniPath() {
+    const std::string folder = PlatformDataFolder();
+    removeTree(folder);
+    CreateFolderTree(folder);
+    return folder + "apps.ini";
+}
+
+// Names in the folder of apps.ini other than apps.ini itself.
+std::vector<std::string> strayFiles(const std::string& path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA((path + ".*").c_str(), &found));
+    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
+        if (path != FolderOf(path) + found.cFileName) { // "apps.ini.*" finds apps.ini too
+            names.push_back(found.cFileName);
+        }
+    }
+    return names;
+}
+
+unsigned long long ownStart() {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+std::string copyName(const std::string& target, unsigned long pid, unsigned long long start) {
+    char tail[80];
+    std::snprintf(tail, sizeof tail, ".%lu.%llx.1f.commit", pid, start);
+    return target + tail;
 }
 } // namespace
 
@@ -115,4 +150,137 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     profile.setLocDisplayName(" \"Paris,\r\nTX\" ");
     profile.setLocZip("");
     EXPECT_TRUE(commitProfile(profile).saved);
+}
+
+TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
+    const std::map<std::string, std::string> starts = {
+        {"none", ""},
+        {"empty", ""},
+        {"around", "[Before]\r\na=1\r\n[Software\\Talvora\\Corvane\\UserProfile]\r\nnick=kit\r\n"
+                   "[After]\r\nz=26\r\n"},
+        {"lf only", "[Software\\Talvora]\nInstallID=ABC\n[Software\\Talvora\\Corvane\\UserProfile]"
+                    "\nyob=70\n"},
+        {"other case", "[software\\talvora\\corvane\\userprofile]\nLOCZIP=00000\nGender=M\r\n"},
+        {"byte-order mark", "\xEF\xBB\xBF[Software\\Talvora]\r\nInstallID=B0M\r\n"},
+    };
+    const SetupProfile profile = resolvedProfile();
+    const std::string path = appsIniPath();
+    int serial = 0;
+    for (const auto& [name, start] : starts) {
+        // The profile functions know files by name: each reference gets a fresh one.
+        const std::string reference = FolderOf(path) + "in-place-" + std::to_string(++serial);
+        if (name != "none") {
+            writeWholeFile(reference, start);
+        }
+        AppsIni inPlace;
+        inPlace.SetFileName(reference.c_str());
+        for (const ProfileKey& entry : profileKeys(profile)) {
+            inPlace.WriteString(entry.section, entry.key, entry.value.c_str());
+        }
+
+        DeleteFileA(path.c_str());
+        if (name != "none") {
+            writeWholeFile(path, start);
+        }
+        EXPECT_TRUE(commitProfile(profile).saved) << name;
+        EXPECT_EQ(readWholeFile(reference), readWholeFile(path)) << name;
+        EXPECT_EQ(std::vector<std::string>{}, strayFiles(path)) << name;
+        DeleteFileA(reference.c_str());
+    }
+}
+
+TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n");
+    int writes = 0;
+    const CommitOutcome outcome = commitProfile(resolvedProfile(), [&] {
+        if (++writes == 1) {
+            WritePrivateProfileStringA("Other", "foreign", "kept", path.c_str());
+        }
+    });
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_EQ(2, writes); // the second round found apps.ini as it had copied it
+    AppsIni ini;
+    bindAppsIni(ini);
+    EXPECT_EQ("kept", ini.ReadString("Other", "foreign", "?"));
+    EXPECT_EQ("ABC123", ini.ReadString("Software\\Talvora", "InstallID", "?"));
+    for (const ProfileKey& entry : profileKeys(resolvedProfile())) {
+        EXPECT_EQ(entry.value, ini.ReadString(entry.section, entry.key, "?")) << entry.key;
+    }
+
+    // A file that never holds still is left to its writer and the answers are not saved.
+    writes = 0;
+    const CommitOutcome restless = commitProfile(resolvedProfile(), [&] {
+        WritePrivateProfileStringA("Other", "round", std::to_string(++writes).c_str(),
+                                   path.c_str());
+    });
+    EXPECT_FALSE(restless.saved);
+    EXPECT_EQ(3, writes);
+    EXPECT_EQ("3", ini.ReadString("Other", "round", "?"));
+    EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
+}
+
+TEST(ProfileCommit, AnyValueReadsBackAsSaved) {
+    appsIniPath();
+    SetupProfile profile = resolvedProfile();
+    profile.setLocID("\x01");
+    profile.setLocType("\x02");
+    EXPECT_TRUE(commitProfile(profile).saved);
+    AppsIni ini;
+    bindAppsIni(ini);
+    EXPECT_EQ("\x01", ini.ReadString(kUserProfileSection, "locID", "?"));
+}
+
+TEST(ProfileCommit, RemovesOnlyCopiesWhoseProcessEnded) {
+    const std::string path = appsIniPath();
+    const std::string live = copyName(path, GetCurrentProcessId(), ownStart());
+    const std::string reused = copyName(path, GetCurrentProcessId(), ownStart() + 1);
+    const std::string gone = copyName(path, 0xFFFFFFF0ul, 1);
+    for (const std::string& copy : {live, reused, gone}) {
+        writeWholeFile(copy, "[Torn]\r\n");
+    }
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
+    EXPECT_EQ(std::vector<std::string>{live.substr(FolderOf(live).size())}, strayFiles(path));
+    EXPECT_EQ("[Torn]\r\n", readWholeFile(live));
+}
+
+TEST(ProfileCommit, WritesThroughLinksAndKeepsAttributes) {
+    const std::string path = appsIniPath();
+    const std::string other = FolderOf(path) + "shared.ini";
+    writeWholeFile(other, "[Software\\Talvora]\r\nInstallID=LINK\r\n");
+    ASSERT_TRUE(CreateHardLinkA(path.c_str(), other.c_str(), nullptr));
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
+    // Still one file under two names: the other name sees the answers.
+    EXPECT_EQ(readWholeFile(path), readWholeFile(other));
+    EXPECT_NE(std::string::npos, readWholeFile(other).find("locZip=75460"));
+
+    DeleteFileA(other.c_str());
+    DeleteFileA(path.c_str());
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HID\r\n");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    if ((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
+        GTEST_SKIP() << "this file system keeps no hidden attribute";
+    }
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
+    EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HELD\r\n");
+    FileHandle held; // open without delete sharing: the file cannot be renamed over
+    EXPECT_TRUE(commitProfile(resolvedProfile(), [&] {
+                    held.reset(CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                }).saved);
+    ASSERT_TRUE(held.valid());
+    // The holder's file is the one that got the answers.
+    char seen[512] = {};
+    DWORD got = 0;
+    ReadFile(held.get(), seen, sizeof seen - 1, &got, nullptr);
+    EXPECT_NE(nullptr, std::strstr(seen, "locZip=75460"));
+    EXPECT_NE(nullptr, std::strstr(seen, "InstallID=HELD"));
+    EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
 }

@@ -1,0 +1,51 @@
+// One page's commit at a given instant, so that two copies started together commit at the same
+// moment (commit_race.py). Every place field holds the tag, so a torn profile shows.
+//   CommitRace TAG START   START: milliseconds since 1970-01-01 UTC
+// Exit code 0 when the commit reports the answers saved, 1 when not, 2 on a bad command line.
+#include "settings/ProfileCommit.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+constexpr unsigned long long kLongestWait = 30000;
+
+unsigned long long nowMs() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return (ticks - 116444736000000000ull) / 10000;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: CommitRace TAG START\n");
+        return 2;
+    }
+    const std::string tag = argv[1];
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    SetupProfile profile(today);
+    profile.setYob("1975");
+    profile.setLocCountry(tag);
+    profile.setLocDisplayName(tag);
+    profile.setLocDMA(tag);
+    profile.setLocID(tag);
+    profile.setLocState(tag);
+    profile.setLocType(tag);
+    profile.setLocZip(tag);
+
+    const unsigned long long start = std::strtoull(argv[2], nullptr, 10);
+    const unsigned long long now = nowMs();
+    if (start > now) {
+        Sleep(static_cast<DWORD>(start - now < kLongestWait ? start - now : kLongestWait));
+    }
+    const bool saved = commitProfile(profile).saved;
+    std::printf("%s %s\n", tag.c_str(), saved ? "saved" : "not saved");
+    return saved ? 0 : 1;
+}

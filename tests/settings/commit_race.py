@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Two pages committing at the same instant, in two processes, over many rounds: apps.ini
+(another program's InstallID and 20,000 other keys) must keep every other key and end with one
+page's whole profile, and both pages must report their answers saved.
+
+  commit_race.py --exe CommitRace.exe [--rounds N]   (WINEPREFIX names the tests' prefix)
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "app"))
+from pagerun import PROFILE_SECTION, VENDOR_SECTION, apps_ini_path, read_ini  # noqa: E402
+from winecmd import wine  # noqa: E402
+
+PLACE_KEYS = ("locCountry", "locDisplayName", "locDMA", "locID", "locState", "locType", "locZip")
+INSTALL_ID = "RACE0042"
+START_AFTER = 3.0  # seconds: both Wine processes are up and waiting by then
+
+
+def other_program_ini(keys):
+    """InstallID and `keys` keys of another program in 20 sections."""
+    sections = {VENDOR_SECTION: {"InstallID": INSTALL_ID}}
+    per = max(1, keys // 20)
+    for n in range(keys):
+        sections.setdefault(f"Other\\Program{n // per:02d}", {})[f"key{n:05d}"] = f"value {n}"
+    text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in entries.items())
+                   for name, entries in sections.items())
+    return sections, text.encode("ascii")
+
+
+def check_round(ini_path, others, tags):
+    """What is wrong with apps.ini after a round; an empty list when nothing is."""
+    found = read_ini(ini_path)
+    faults = []
+    for name, entries in others.items():
+        kept = found.get(name, {})
+        lost = [k for k, v in entries.items() if kept.get(k) != v]
+        if lost:
+            faults.append(f"[{name}] lost {len(lost)} of {len(entries)} keys")
+    profile = found.get(PROFILE_SECTION, {})
+    places = {profile.get(k) for k in PLACE_KEYS}
+    if len(places) != 1 or places.pop() not in tags:
+        faults.append(f"profile torn or missing: {[profile.get(k) for k in PLACE_KEYS]}")
+    return faults
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--rounds", type=int, default=6)
+    parser.add_argument("--keys", type=int, default=20000)
+    args = parser.parse_args()
+    env = dict(os.environ)
+    ini_path = apps_ini_path(env["WINEPREFIX"])
+    others, text = other_program_ini(args.keys)
+    failed = 0
+    for round_ in range(1, args.rounds + 1):
+        os.makedirs(os.path.dirname(ini_path), exist_ok=True)
+        with open(ini_path, "wb") as f:
+            f.write(text)
+        tags = (f"A{round_}", f"B{round_}")
+        start = int((time.time() + START_AFTER) * 1000)
+        pages = [subprocess.Popen(wine(args.exe, tag, start), env=env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL) for tag in tags]
+        said = [p.communicate(timeout=120)[0].decode().strip() for p in pages]
+        faults = check_round(ini_path, others, tags)
+        faults += [f"{tag}: {s or 'no answer'}" for tag, s, p in zip(tags, said, pages)
+                   if p.returncode != 0]
+        failed += bool(faults)
+        print(f"round {round_}: {'; '.join(faults) if faults else 'whole'}", flush=True)
+    print(f"commit_race: {failed} of {args.rounds} rounds lost data or answers")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
