@@ -1,6 +1,7 @@
 #include "app/AnswerFiles.h"
 
-#include "platform/FolderLock.h"
+#include "platform/CrossProcessLock.h"
+#include "platform/FileSwap.h"
 #include "platform/WritableFolder.h"
 #include "web/HttpGet.h"
 #include "web/WebClient.h"
@@ -25,9 +26,11 @@ bool fetchAnswerFile(WebClient& client, const std::string& url, const std::strin
             continue;
         }
         const bool last = i + 1 == folders.size();
-        const FolderLock lock(folder, last ? deadline
-                                           : deadline.sooner(Deadline::after(kSharedFolderWaitMs)));
-        if (!lock.taken()) {
+        const CrossProcessLock lock("answers", widePath(folder),
+                                    last ? deadline
+                                         : deadline.sooner(Deadline::after(kSharedFolderWaitMs)));
+        // With no lock object at all, one page alone still works.
+        if (!lock.held() && lock.made()) {
             continue;
         }
         const std::string path = folder + name;

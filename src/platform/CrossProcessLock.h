@@ -1,20 +1,23 @@
 #pragma once
 
+#include "platform/Deadline.h"
 #include "platform/KernelHandles.h"
 
 #include <windows.h>
 
 #include <string>
 
-// Held by at most one thread of all the processes of the session that name the same
-// object, for the life of this value. The wait for it is bounded.
+// The lock of one path for one purpose, shared by every process of every user that names the
+// same path (letter case and spelling aside), held for the life of this value.
 class CrossProcessLock {
 public:
-    // Waits at most limitMs for the lock. A holder that ended without giving the lock back
-    // hands it on; held() tells whether it was had.
-    CrossProcessLock(const std::wstring& name, DWORD limitMs);
+    // Waits for the lock until the deadline, still answering messages sent to this thread.
+    // A holder that ended without giving the lock back hands it on.
+    CrossProcessLock(const char* purpose, const std::wstring& path, const Deadline& deadline);
 
     bool held() const { return hold_.valid(); }
+    // False when no lock object could be made at all, so nothing could be shared by it.
+    bool made() const { return mutex_.valid(); }
     // Why the lock was not had: WAIT_TIMEOUT, or the system's error code.
     DWORD failure() const { return failure_; }
 
@@ -24,5 +27,6 @@ private:
     DWORD failure_ = 0;
 };
 
-// A name for the lock of one file, the same for every spelling of its path in the session.
-std::wstring lockNameForFile(const std::wstring& path);
+// The lock's name within a namespace ("Global\" or "Local\"): the purpose and a digest of
+// the path's full, upper-cased form (object names may not hold backslashes).
+std::wstring lockNameForPath(const wchar_t* space, const char* purpose, const std::wstring& path);

@@ -13,9 +13,7 @@ const char kUserProfileSection[] = "Software\\Talvora\\Corvane\\UserProfile";
 const char kDisplayPrefsSection[] = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs";
 
 namespace {
-// A page that cannot have the file's lock in this time reports its answers unsaved; the
-// page's window is not pumped meanwhile, so this stays below the time after which the system
-// calls a window not responding.
+// A page that cannot have the file's lock in this time reports its answers unsaved.
 constexpr DWORD kLockWaitMs = 4000;
 // How often the commit starts again on a file another program keeps changing.
 constexpr int kAttempts = 3;
@@ -114,7 +112,7 @@ CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& bef
 
     // Two pages copying apps.ini at once would each put back the file without the other's
     // keys: copy to rename is one page at a time.
-    const CrossProcessLock lock(lockNameForFile(target), kLockWaitMs);
+    const CrossProcessLock lock("settings", target, Deadline::after(kLockWaitMs));
     if (!lock.held()) {
         outcome.systemError = lock.failure();
         return outcome;
