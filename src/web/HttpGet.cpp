@@ -6,6 +6,7 @@
 #include "web/Endpoints.h"
 #include "web/UrlText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -58,8 +59,9 @@ void Exchange::openSession() {
     if (!session_.valid()) {
         return;
     }
-    // Where the system honours them, these end a silent server's request early too.
-    DWORD limit = deadline_.remaining();
+    // Where the system honours them, these end a silent server's request early too. A time-out
+    // of 0 would mean none at all, so a deadline reached meanwhile still sets the shortest one.
+    DWORD limit = std::max<DWORD>(deadline_.remaining(), 1);
     for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         api_.setOption(session_.get(), option, &limit, sizeof limit);

@@ -1,8 +1,12 @@
+#include "platform/BoundedWork.h"
 #include "support/TestFolders.h"
 #include "web/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 constexpr DWORD kShortLimit = 800;
@@ -32,6 +36,22 @@ TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
         EXPECT_FALSE(result);
         EXPECT_EQ("older", readWholeFile(path));
     }
+}
+
+TEST(BoundedDownloads, NothingStartsOnceTheDeadlineHasPassed) {
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    const Deadline passed = Deadline::after(0);
+    EXPECT_FALSE(runBounded([ran] { ++*ran; }, [ran] { ++*ran; }, passed));
+    Sleep(300); // a worker, had one started, would have run both by now
+    EXPECT_EQ(0, ran->load());
+
+    ScratchFolder scratch;
+    const StubLog log;
+    WebClient late(passed);
+    EXPECT_FALSE(late.FetchToMemory(stubUrl("/short").c_str()));
+    EXPECT_FALSE(late.FetchToFile(stubUrl("/short"), scratch.path() + "loc.xml"));
+    Sleep(300);
+    EXPECT_TRUE(log.requests().empty());
 }
 
 TEST(BoundedDownloads, RedirectsEndAfterFive) {
