@@ -94,3 +94,15 @@ TEST(BoundedDownloads, ControlCharactersNeverReachTheWireRaw) {
         EXPECT_EQ("", request.header("x-injected"));
     }
 }
+
+TEST(BoundedDownloads, RedirectTargetsUpToTheLongestUrlAreFollowed) {
+    // The stub sends absolute targets of exactly this many characters.
+    WebClient client;
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/redirect-long/2083").c_str()));
+    EXPECT_EQ("<short/>", client.body());
+
+    const StubLog log;
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/redirect-long/2084").c_str()));
+    EXPECT_EQ(302u, client.statusCode()); // a target too long to follow: the redirect answers
+    EXPECT_EQ(1u, log.requests().size());
+}
