@@ -9,13 +9,15 @@ constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSC
 // The document's ready state once the whole file is parsed.
 constexpr long kParsedCompletely = 4;
 
+// Paths are in the system's code page, as the file functions take them; the thread's code
+// page can differ (a host process may set another locale) and would name another file.
 std::wstring widen(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 1) {
         return std::wstring();
     }
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, wide.data(), length);
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
     wide.resize(static_cast<size_t>(length) - 1);
     return wide;
 }
