@@ -29,3 +29,5 @@ using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 // An event or a thread.
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+// From CreateToolhelp32Snapshot, which answers INVALID_HANDLE_VALUE on failure as files do.
+using SnapshotHandle = UniqueHandle<FileHandleTraits>;

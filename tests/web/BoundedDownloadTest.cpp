@@ -1,11 +1,16 @@
 #include "platform/BoundedWork.h"
+#include "platform/KernelHandles.h"
 #include "support/TestFolders.h"
 #include "web/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -17,11 +22,25 @@ template <class Call> ULONGLONG timed(Call call) {
     call();
     return GetTickCount64() - start;
 }
+
+// Threads of this process now.
+int threadCount() {
+    const SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = snapshot.valid() && Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    return count;
+}
 } // namespace
 
 TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
     ScratchFolder scratch;
     const std::string path = scratch.path() + "loc.xml";
+    const int threadsBefore = threadCount();
     for (const char* route : {"/silent", "/stall", "/drip"}) {
         SCOPED_TRACE(route);
         writeWholeFile(path, "older");
@@ -36,6 +55,12 @@ TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
         EXPECT_FALSE(result);
         EXPECT_EQ("older", readWholeFile(path));
     }
+    // Each request given up leaves its worker blocked until the server lets go: one thread
+    // each, no more.
+    const int threadsAfter = threadCount();
+    std::printf("[ threads  ] %d before six requests given up, %d after\n", threadsBefore,
+                threadsAfter);
+    EXPECT_LE(threadsAfter - threadsBefore, 6);
 }
 
 TEST(BoundedDownloads, NothingStartsOnceTheDeadlineHasPassed) {
