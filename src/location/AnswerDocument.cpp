@@ -1,13 +1,17 @@
 #include "location/AnswerDocument.h"
 
 #include "location/BStr.h"
+#include "location/CommentCheck.h"
 #include "location/Variant.h"
 #include "location/XmlGuids.h"
+#include "platform/KernelHandles.h"
 
 namespace {
 constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 // The document's ready state once the whole file is parsed.
 constexpr long kParsedCompletely = 4;
+// More than any answer the transport keeps (4 MiB); a larger file is left to the component.
+constexpr LONGLONG kMaxReadBytes = 64 * 1024 * 1024;
 
 // Paths are in the system's code page, as the file functions take them; the thread's code
 // page can differ (a host process may set another locale) and would name another file.
@@ -41,6 +45,23 @@ bool hasDeclaration(const ComPtr<IXMLDOMDocument>& document) {
     return FAILED(document->get_doctype(declaration.put())) || declaration;
 }
 
+// The whole file, or nothing when it cannot be read.
+std::string fileBytes(const std::wstring& path) {
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxReadBytes) {
+        return {};
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
 bool completelyParsed(const ComPtr<IXMLDOMDocument>& document) {
     long state = 0;
     return SUCCEEDED(document->get_readyState(&state)) && state == kParsedCompletely;
@@ -60,7 +81,14 @@ AnswerDocument openAnswerDocument(const std::string& path) {
     if (FAILED(document->put_async(VARIANT_FALSE))) {
         return AnswerDocument();
     }
-    document->load(Variant::text(widen(path)).get(), &loaded);
+    // A comment holding "--" makes the file not well-formed, so it never has a root; the
+    // component can take minutes to find that out (time growing with the square of the
+    // count), so such a file is not given to it.
+    const std::wstring widePath = widen(path);
+    if (hasHyphensInComment(fileBytes(widePath))) {
+        return AnswerDocument();
+    }
+    document->load(Variant::text(widePath).get(), &loaded);
 
     ComPtr<IXMLDOMElement> root;
     if (!completelyParsed(document) || FAILED(document->get_documentElement(root.put())) || !root ||
