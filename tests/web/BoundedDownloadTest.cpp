@@ -66,8 +66,15 @@ TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
 TEST(BoundedDownloads, NothingStartsOnceTheDeadlineHasPassed) {
     auto ran = std::make_shared<std::atomic<int>>(0);
     const Deadline passed = Deadline::after(0);
-    EXPECT_FALSE(runBounded([ran] { ++*ran; }, [ran] { ++*ran; }, passed));
-    Sleep(300); // a worker, had one started, would have run both by now
+    const int threadsBefore = threadCount();
+    EXPECT_FALSE(runBounded(
+        [ran] {
+            ++*ran;
+            Sleep(5000); // a worker that started would still be counted below
+        },
+        [ran] { ++*ran; }, passed));
+    EXPECT_LE(threadCount(), threadsBefore);
+    Sleep(300);
     EXPECT_EQ(0, ran->load());
 
     ScratchFolder scratch;
