@@ -40,7 +40,6 @@ KNOWN_LIBRARIES = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "olea
 
 # Where Windows keeps the user's proxy, which the program's INTERNET_OPEN_TYPE_PRECONFIG reads.
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
-# Windows bypasses the proxy for loopback addresses unless told not to; Wine never does.
 PROXY_VALUES = {"ProxyEnable": "REG_DWORD", "ProxyServer": "REG_SZ", "ProxyOverride": "REG_SZ"}
 PROXY_REFUSED_WITHIN = 5
 
@@ -90,6 +89,8 @@ class Faults(Journey):
         proxy = ProxyStub(mood)
         saved = {name: registry_value(name) for name in PROXY_VALUES}
         try:
+            # Windows bypasses the proxy for loopback addresses unless "<-loopback>" says not
+            # to; Wine never bypasses them (measured), so the journeys hold on both.
             for name, data in (("ProxyEnable", "1"), ("ProxyServer", f"127.0.0.1:{proxy.port}"),
                                ("ProxyOverride", "<-loopback>")):
                 set_registry_value(name, (PROXY_VALUES[name], data))
