@@ -1,7 +1,7 @@
 #include "app/AnswerFiles.h"
 
 #include "platform/CrossProcessLock.h"
-#include "platform/FileSwap.h"
+#include "platform/PathText.h"
 #include "platform/WritableFolder.h"
 #include "web/HttpGet.h"
 #include "web/WebClient.h"

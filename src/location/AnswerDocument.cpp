@@ -1,24 +1,18 @@
 #include "location/AnswerDocument.h"
 
 #include "location/BStr.h"
+#include "location/CommentCheck.h"
 #include "location/Variant.h"
 #include "location/XmlGuids.h"
+#include "platform/KernelHandles.h"
+#include "platform/PathText.h"
 
 namespace {
 constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 // The document's ready state once the whole file is parsed.
 constexpr long kParsedCompletely = 4;
-
-std::wstring widen(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 1) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length) - 1);
-    return wide;
-}
+// More than any answer the transport keeps (4 MiB); a larger file is left to the component.
+constexpr LONGLONG kMaxReadBytes = 64 * 1024 * 1024;
 
 // Answers come over plain HTTP and may be forged. A real answer has no document type
 // declaration, so the parser is told to refuse one (no entity expansion without bound)
@@ -37,6 +31,23 @@ bool refuseDeclarations(const ComPtr<IXMLDOMDocument>& document) {
 bool hasDeclaration(const ComPtr<IXMLDOMDocument>& document) {
     ComPtr<IXMLDOMDocumentType> declaration;
     return FAILED(document->get_doctype(declaration.put())) || declaration;
+}
+
+// The whole file, or nothing when it cannot be read.
+std::string fileBytes(const std::wstring& path) {
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxReadBytes) {
+        return {};
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
+    return bytes;
 }
 
 bool completelyParsed(const ComPtr<IXMLDOMDocument>& document) {
@@ -58,7 +69,14 @@ AnswerDocument openAnswerDocument(const std::string& path) {
     if (FAILED(document->put_async(VARIANT_FALSE))) {
         return AnswerDocument();
     }
-    document->load(Variant::text(widen(path)).get(), &loaded);
+    // A comment holding "--" makes the file not well-formed, so it never has a root; the
+    // component can take minutes to find that out (time growing with the square of the
+    // count), so such a file is not given to it.
+    const std::wstring wide = widePath(path);
+    if (hasHyphensInComment(fileBytes(wide))) {
+        return AnswerDocument();
+    }
+    document->load(Variant::text(wide).get(), &loaded);
 
     ComPtr<IXMLDOMElement> root;
     if (!completelyParsed(document) || FAILED(document->get_documentElement(root.put())) || !root ||

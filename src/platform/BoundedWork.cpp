@@ -33,6 +33,10 @@ DWORD WINAPI runJob(void* parameter) {
 
 bool runBounded(std::function<void()> work, std::function<void()> finish,
                 const Deadline& deadline) {
+    // No time left: the work is not started at all, so nothing of it reaches the wire.
+    if (deadline.passed()) {
+        return false;
+    }
     const KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done.valid()) {
         return false;

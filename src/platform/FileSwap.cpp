@@ -10,16 +10,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD kChunk = 1u << 20;
 } // namespace
 
-std::wstring widePath(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::vector<wchar_t> wide(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-    return wide.data();
-}
-
 FileFacts fileFacts(const std::wstring& path) {
     FileFacts facts;
     const DWORD attributes = GetFileAttributesW(path.c_str());

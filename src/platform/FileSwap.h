@@ -5,8 +5,8 @@
 #include <string>
 
 // The pieces of replacing a file by a finished copy in one step: what the file is, its bytes,
-// a new file holding given bytes, the flush and the rename. Paths are wide; widePath turns a
-// path of the ANSI code page into one.
+// a new file holding given bytes, the flush and the rename. Paths are wide (platform/PathText
+// widens a path of the ANSI code page).
 
 struct FileFacts {
     bool exists = false;
@@ -16,8 +16,6 @@ struct FileFacts {
     bool linked = false;
     DWORD attributes = 0;
 };
-
-std::wstring widePath(const std::string& path);
 
 FileFacts fileFacts(const std::wstring& path);
 // The whole file into bytes; false with the system's error code otherwise.

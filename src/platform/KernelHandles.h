@@ -47,3 +47,5 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using MutexHold = UniqueHandle<MutexHoldTraits>;
 // Such as a security descriptor built from its text form.
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+// From CreateToolhelp32Snapshot, which answers INVALID_HANDLE_VALUE on failure as files do.
+using SnapshotHandle = UniqueHandle<FileHandleTraits>;

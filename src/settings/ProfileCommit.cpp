@@ -2,6 +2,7 @@
 
 #include "platform/CrossProcessLock.h"
 #include "platform/FileSwap.h"
+#include "platform/PathText.h"
 #include "settings/AppsIni.h"
 #include "settings/StagedCopy.h"
 

@@ -1,6 +1,7 @@
 #include "settings/StagedCopy.h"
 
 #include "platform/FileSwap.h"
+#include "platform/PathText.h"
 #include "platform/KernelHandles.h"
 
 #include <cstdio>

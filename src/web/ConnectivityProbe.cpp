@@ -24,7 +24,9 @@ struct Lookup {
     }
 };
 
-bool resolves(const char* host, const Deadline& deadline) {
+} // namespace
+
+bool resolvesInTime(const char* host, const Deadline& deadline) {
     // A null name would make the resolver answer with the local machine.
     if (host == nullptr || *host == '\0') {
         return false;
@@ -33,18 +35,21 @@ bool resolves(const char* host, const Deadline& deadline) {
     lookup->host = host;
     return runBounded([lookup] { lookup->run(); }, [] {}, deadline) && lookup->found;
 }
-} // namespace
 
 ProbeTargets configuredProbeTargets() {
     return {kMainHost, kProbeImageUrl};
 }
 
 bool probeConnectivity(const ProbeTargets& targets, const Deadline& deadline,
-                       const ProbeDownload& download) {
+                       const ProbeDownload& download, const ProbeLookup& lookup) {
     // Drawn first, whichever stage decides.
     const std::string suffix = "?rnd=" + DecimalText(std::rand());
-    if (resolves(targets.mainHost, deadline)) {
+    if (lookup(targets.mainHost, deadline)) {
         return true;
+    }
+    // A lookup that used up the time leaves none for the image: the user hears at once.
+    if (deadline.passed()) {
+        return false;
     }
     // The lookup can fail behind a proxy that still reaches the web: ask the image host
     // through the normal download path, which uses the system's proxy settings.

@@ -6,6 +6,7 @@
 #include "web/Endpoints.h"
 #include "web/UrlText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -15,6 +16,10 @@ namespace {
 // Text is taken a part at a time, each part up to a zero byte in it; bytes in larger reads.
 constexpr DWORD kTextChunkSize = 2048;
 constexpr DWORD kByteChunkSize = 64 * 1024;
+// The longest redirect target followed, in characters: the longest URL the system's own
+// functions take (the header's value counts the terminator). A longer one is not followed,
+// and the redirect stands as the answer.
+constexpr size_t kMaxUrlLength = INTERNET_MAX_URL_LENGTH - 1;
 
 bool isRedirect(uint32_t status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -58,8 +63,9 @@ void Exchange::openSession() {
     if (!session_.valid()) {
         return;
     }
-    // Where the system honours them, these end a silent server's request early too.
-    DWORD limit = deadline_.remaining();
+    // Where the system honours them, these end a silent server's request early too. A time-out
+    // of 0 would mean none at all, so a deadline reached meanwhile still sets the shortest one.
+    DWORD limit = std::max<DWORD>(deadline_.remaining(), 1);
     for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         api_.setOption(session_.get(), option, &limit, sizeof limit);
@@ -78,17 +84,31 @@ bool Exchange::readStatus(HINTERNET request, uint32_t& status) const {
 }
 
 std::string Exchange::redirectTarget(HINTERNET request, const std::string& base) const {
-    char location[2048];
-    DWORD length = sizeof location;
-    if (!api_.queryInfo(request, HTTP_QUERY_LOCATION, location, &length, nullptr)) {
+    // Asked with no room first, the system tells the room the target needs, terminator
+    // included.
+    DWORD length = 0;
+    if (api_.queryInfo(request, HTTP_QUERY_LOCATION, nullptr, &length, nullptr) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || length > kMaxUrlLength + 1) {
         return {};
     }
-    char combined[2048];
-    DWORD size = sizeof combined;
-    if (!api_.combineUrl(base.c_str(), location, combined, &size, ICU_NO_ENCODE)) {
+    std::vector<char> location(length + 1);
+    length = static_cast<DWORD>(location.size());
+    if (!api_.queryInfo(request, HTTP_QUERY_LOCATION, location.data(), &length, nullptr)) {
         return {};
     }
-    const std::string target(combined, size);
+    const std::string given(location.data());
+    if (isWebUrl(given)) {
+        return given.size() <= kMaxUrlLength ? given : std::string();
+    }
+    // Combining cuts a result longer than the longest URL without saying so: a relative
+    // target that reaches that length may have been cut and is not followed.
+    std::vector<char> combined(2 * kMaxUrlLength);
+    DWORD size = static_cast<DWORD>(combined.size());
+    if (!api_.combineUrl(base.c_str(), given.c_str(), combined.data(), &size, ICU_NO_ENCODE) ||
+        size >= kMaxUrlLength) {
+        return {};
+    }
+    const std::string target(combined.data(), size);
     return isWebUrl(target) ? target : std::string();
 }
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """The page on a bad day: vendor services that never answer, stall, drip, loop or flood, a
 place text with line breaks, a program folder the code page cannot name, a settings file
-that cannot be written and libraries planted beside the program. Each journey holds the page
+that cannot be written, libraries planted beside the program and a system proxy that refuses,
+stays silent, asks for credentials or relays. Each journey holds the page
 to the time a user (and the installer waiting on it) can bear, and checks that the page still
 works afterwards. Same harness and arguments as journeys.py.
 """
 
+import contextlib
 import os
 import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -21,7 +24,9 @@ import journeys  # noqa: E402
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
 from pagerun import DriverError  # noqa: E402
+from proxy_stub import ProxyStub  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
+from winecmd import wine  # noqa: E402
 
 OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
 FOUND = xml(search_answer(SPRINGFIELD_IL))
@@ -34,11 +39,68 @@ KNOWN_LIBRARIES = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "olea
                    "ws2_32.dll", "imm32.dll", "rpcrt4.dll", "combase.dll"}
 
 
+# Where Windows keeps the user's proxy, which the program's INTERNET_OPEN_TYPE_PRECONFIG reads.
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+PROXY_VALUES = {"ProxyEnable": "REG_DWORD", "ProxyServer": "REG_SZ", "ProxyOverride": "REG_SZ"}
+PROXY_REFUSED_WITHIN = 5
+
+
+def reg(*args):
+    """Wine's reg tool; its output goes through a file, since a Wine server it starts would
+    hold a pipe open for ever."""
+    with tempfile.TemporaryFile() as out:
+        done = subprocess.run(wine("reg", *args), env=journeys.SUITE.env, stdout=out,
+                              stderr=subprocess.STDOUT, timeout=60)
+        out.seek(0)
+        return subprocess.CompletedProcess(done.args, done.returncode,
+                                           out.read().decode("utf-8", "replace"))
+
+
+def registry_value(name):
+    """(type, data) of a value of the Internet settings, or None when there is none."""
+    answer = reg("query", INTERNET_SETTINGS, "/v", name)
+    for line in answer.stdout.splitlines() if answer.returncode == 0 else []:
+        words = line.split(None, 2)
+        if len(words) >= 2 and words[0] == name:
+            return words[1], words[2] if len(words) > 2 else ""
+    return None
+
+
+def set_registry_value(name, value):
+    if value is None:
+        reg("delete", INTERNET_SETTINGS, "/v", name, "/f")
+        return
+    kind, data = value
+    if kind == "REG_DWORD":
+        data = str(int(data, 0))
+    answer = reg("add", INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+    if answer.returncode != 0:
+        raise RuntimeError(f"reg add {name}: {answer.stdout}")
+
+
 def fault(kind, **more):
     return Reply(fault=kind, body=FOUND.body, **more)
 
 
 class Faults(Journey):
+    @contextlib.contextmanager
+    def system_proxy(self, mood):
+        """Points the user's Internet settings at a proxy stub in that mood, and puts the
+        settings back as they were afterwards."""
+        proxy = ProxyStub(mood)
+        saved = {name: registry_value(name) for name in PROXY_VALUES}
+        try:
+            # Windows bypasses the proxy for loopback addresses unless "<-loopback>" says not
+            # to; Wine never bypasses them (measured), so the journeys hold on both.
+            for name, data in (("ProxyEnable", "1"), ("ProxyServer", f"127.0.0.1:{proxy.port}"),
+                               ("ProxyOverride", "<-loopback>")):
+                set_registry_value(name, (PROXY_VALUES[name], data))
+            yield proxy
+        finally:
+            for name, value in saved.items():
+                set_registry_value(name, value)
+            proxy.stop()
+
     def timed(self, action, what=None):
         start = time.monotonic()
         result = action()
@@ -123,6 +185,56 @@ class Faults(Journey):
                 self.type_place_and_year(run, "Springfield")
                 self.accept(run)
                 self.assertCommitted(run, SPRINGFIELD_IL, **({"details": details} if details else {}))
+
+    def test_a_proxy_that_refuses_or_stays_silent_ends_next_with_the_message(self):
+        for mood, within in (("refused", PROXY_REFUSED_WITHIN), ("silent", NEXT_WITHIN)):
+            with self.subTest(proxy=mood), self.system_proxy(mood) as proxy:
+                run, took = self.timed(lambda: self.open_page(FOUND), f"{mood} proxy: opening")
+                self.assertLess(took, OPEN_WITHIN, "page shown and answering")
+                self.type_place_and_year(run, "Springfield")
+                run.driver.click(NEXT)
+                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
+                                        f"{mood} proxy: Next to message")
+                self.assertEqual(text, NOT_RECOGNISED)
+                self.assertLess(took, within)
+                run.driver.box_ok(SETUP_BOX)
+                self.assertPageWaits(run, journeys.PLACE)
+                self.assertEqual(run.stub.paths(), [], "nothing passes the proxy")
+                if mood == "silent":
+                    self.assertTrue(proxy.lines(), "the requests went to the proxy")
+                self.assertNothingCommitted(run)
+                run.stop()
+
+    def test_a_proxy_asking_for_credentials_gets_the_message_and_no_prompt(self):
+        with self.system_proxy("407") as proxy:
+            run = self.open_page(FOUND)
+            self.type_place_and_year(run, "Springfield")
+            run.driver.click(NEXT)
+            text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
+                                    "407 proxy: Next to message")
+            self.assertEqual(text, NOT_RECOGNISED)
+            self.assertLess(took, PROXY_REFUSED_WITHIN)
+            run.driver.box_ok(SETUP_BOX)
+            self.assertPageWaits(run, journeys.PLACE)  # no credential box anywhere
+            self.assertTrue(proxy.lines())
+            self.assertEqual(run.stub.paths(), [])
+            run.driver.click(BACK)
+            code, took = self.timed(lambda: run.exit_code(timeout=LEAVE_WITHIN + 5),
+                                    "407 proxy: Back to exit")
+            self.assertEqual((code, took < LEAVE_WITHIN), (0, True), f"left after {took:.1f} s")
+            self.assertNothingCommitted(run)
+
+    def test_a_working_proxy_carries_the_whole_page(self):
+        with self.system_proxy("forward") as proxy:
+            run = self.open_page(FOUND)
+            self.type_place_and_year(run, "Springfield")
+            self.accept(run)
+            lines, paths = proxy.lines(), run.stub.paths()
+        self.assertCommitted(run, SPRINGFIELD_IL)
+        origin = f"http://127.0.0.1:{run.stub.port}"
+        self.assertEqual(lines, [f"GET {origin}{path} HTTP/1.1" for path in paths],
+                         "every request through the proxy, in absolute form")
+        self.assertIn(f"GET {origin}/search/search/?where=Springfield HTTP/1.1", lines)
 
     def test_line_breaks_in_the_place_never_reach_the_wire_raw(self):
         run = self.open_page(FOUND)

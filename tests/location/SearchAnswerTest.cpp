@@ -103,6 +103,36 @@ TEST_F(SearchAnswerTest, OverlongValuesAreCutToWhatTheSettingsFileHolds) {
     EXPECT_EQ(name, result.nameAt(1)); // a thousand characters come whole
 }
 
+TEST_F(SearchAnswerTest, APathWithUmlautLoadsWhateverTheThreadsLocale) {
+    // The work folder is named in the system's code page; a thread locale of another code
+    // page (set by a host process, say) must not change which file that name means.
+    const std::wstring folder = L"M\u00fcnchen";
+    char narrow[32] = {};
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.c_str(), -1, narrow, sizeof narrow,
+                        nullptr, &lossy);
+    if (lossy) {
+        GTEST_SKIP() << "the system code page cannot write the folder's name";
+    }
+    const std::string dir = scratch.path() + narrow + "\\";
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    writeWholeFile(dir + "loc.xml",
+                   "<search><loc id=\"DEXX0091\" type=\"1\">Muenchen</loc></search>");
+
+    const LCID before = GetThreadLocale();
+    for (const LCID locale : {MAKELCID(0x0409, SORT_DEFAULT), MAKELCID(0x0419, SORT_DEFAULT),
+                              MAKELCID(0x0411, SORT_DEFAULT)}) {
+        wchar_t codePage[8] = {};
+        GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE, codePage, 8);
+        SCOPED_TRACE(testing::Message()
+                     << "thread code page " << codePage << ", system " << GetACP());
+        ASSERT_TRUE(SetThreadLocale(locale));
+        const LocationSearchResult result = parsed(dir + "loc.xml");
+        SetThreadLocale(before);
+        EXPECT_EQ((Texts{"DEXX0091"}), idsOf(result));
+    }
+}
+
 TEST_F(SearchAnswerTest, WithoutTheComponentTheAnswerIsUnreadable) {
     LocationSearchResult result = preparedResult();
     result.setResults({"kept"}, {"kept"}, {"kept"});

@@ -29,6 +29,11 @@ def test_routes(stub):
     stub.route("/echo", Reply(200, b"echo"))
     stub.route("/slow", Reply(200, b"slow", delay=0.5))
     stub.route("/loop", Reply(302, b"again", {"Location": "/loop"}))
+    # Absolute redirect targets of an exact length, around the longest URL the system takes.
+    for length in (2083, 2084):
+        target = f"http://127.0.0.1:{stub.port}/short?"
+        target += "p" * (length - len(target))
+        stub.route(f"/redirect-long/{length}", Reply(302, b"", {"Location": target}))
     stub.route("/huge", Reply(fault="huge", size=64 << 20))
     for fault in ("silent", "stall", "drip"):
         stub.route(f"/{fault}", Reply(fault=fault, body=b"<dripping/>" * 10, hold=20))

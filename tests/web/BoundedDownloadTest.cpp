@@ -1,8 +1,17 @@
+#include "platform/BoundedWork.h"
+#include "platform/KernelHandles.h"
 #include "support/TestFolders.h"
 #include "web/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
 
 namespace {
 constexpr DWORD kShortLimit = 800;
@@ -13,11 +22,25 @@ template <class Call> ULONGLONG timed(Call call) {
     call();
     return GetTickCount64() - start;
 }
+
+// Threads of this process now.
+int threadCount() {
+    const SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = snapshot.valid() && Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    return count;
+}
 } // namespace
 
 TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
     ScratchFolder scratch;
     const std::string path = scratch.path() + "loc.xml";
+    const int threadsBefore = threadCount();
     for (const char* route : {"/silent", "/stall", "/drip"}) {
         SCOPED_TRACE(route);
         writeWholeFile(path, "older");
@@ -32,6 +55,35 @@ TEST(BoundedDownloads, ServersThatNeverFinishAreCutOffAtTheDeadline) {
         EXPECT_FALSE(result);
         EXPECT_EQ("older", readWholeFile(path));
     }
+    // Each request given up leaves its worker blocked until the server lets go: one thread
+    // each, no more.
+    const int threadsAfter = threadCount();
+    std::printf("[ threads  ] %d before six requests given up, %d after\n", threadsBefore,
+                threadsAfter);
+    EXPECT_LE(threadsAfter - threadsBefore, 6);
+}
+
+TEST(BoundedDownloads, NothingStartsOnceTheDeadlineHasPassed) {
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    const Deadline passed = Deadline::after(0);
+    const int threadsBefore = threadCount();
+    EXPECT_FALSE(runBounded(
+        [ran] {
+            ++*ran;
+            Sleep(5000); // a worker that started would still be counted below
+        },
+        [ran] { ++*ran; }, passed));
+    EXPECT_LE(threadCount(), threadsBefore);
+    Sleep(300);
+    EXPECT_EQ(0, ran->load());
+
+    ScratchFolder scratch;
+    const StubLog log;
+    WebClient late(passed);
+    EXPECT_FALSE(late.FetchToMemory(stubUrl("/short").c_str()));
+    EXPECT_FALSE(late.FetchToFile(stubUrl("/short"), scratch.path() + "loc.xml"));
+    Sleep(300);
+    EXPECT_TRUE(log.requests().empty());
 }
 
 TEST(BoundedDownloads, RedirectsEndAfterFive) {
@@ -73,4 +125,16 @@ TEST(BoundedDownloads, ControlCharactersNeverReachTheWireRaw) {
     for (const StubRequest& request : requests) {
         EXPECT_EQ("", request.header("x-injected"));
     }
+}
+
+TEST(BoundedDownloads, RedirectTargetsUpToTheLongestUrlAreFollowed) {
+    // The stub sends absolute targets of exactly this many characters.
+    WebClient client;
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/redirect-long/2083").c_str()));
+    EXPECT_EQ("<short/>", client.body());
+
+    const StubLog log;
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/redirect-long/2084").c_str()));
+    EXPECT_EQ(302u, client.statusCode()); // a target too long to follow: the redirect answers
+    EXPECT_EQ(1u, log.requests().size());
 }

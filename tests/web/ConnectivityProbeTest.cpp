@@ -1,3 +1,4 @@
+#include "platform/BoundedWork.h"
 #include "platform/Folders.h"
 #include "platform/ModulePaths.h"
 #include "support/TestFolders.h"
@@ -75,5 +76,21 @@ TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
     const auto requests = afterwards.requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("/status/404", requests[0].route());
+    EXPECT_FALSE(FileExists(kProbeImageFile));
+}
+
+TEST_F(ConnectivityProbe, ALookupThatUsesUpTheTimeLeavesNoneForTheImage) {
+    // A resolver that answers only well after the deadline, waited for as the real one is.
+    const ProbeLookup slowLookup = [](const char*, const Deadline& until) {
+        return runBounded([] { Sleep(3000); }, [] {}, until);
+    };
+    const ProbeDownload image = [this](const std::string& url, const std::string& path) {
+        return client.FetchToFile(url, path);
+    };
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(
+        probeConnectivity({"localhost", kProbeImageUrl}, Deadline::after(500), image, slowLookup));
+    EXPECT_LT(GetTickCount64() - start, 800u); // the caller can tell the user within its bound
+    EXPECT_TRUE(log.requests().empty());
     EXPECT_FALSE(FileExists(kProbeImageFile));
 }
