@@ -496,15 +496,18 @@ class OneCommandAtATime(Journey):
 
 class Painting(Journey):
     def grab_page(self, run):
-        """The whole client area, once the page's own painting has reached the screen."""
+        """The whole client area, once the page and its controls have painted: the banner is
+        there and two grabs a moment apart agree (the controls paint after the page)."""
         d = run.driver
         _, _, width, height = d.rect(0)
         deadline = time.time() + 10
+        previous = None
         while True:
             rows = d.grab(0, 0, width, height)
-            if rows[1][1] == BANNER or time.time() > deadline:
+            if (rows[1][1] == BANNER and rows == previous) or time.time() > deadline:
                 return rows
-            time.sleep(0.1)
+            previous = rows
+            time.sleep(0.3)
 
     def count(self, rows, rect, colour, min_x=0):
         left, top, right, bottom = rect
