@@ -5,7 +5,6 @@
 #include <sddl.h>
 
 #include <cstdint>
-#include <cwchar>
 #include <vector>
 
 namespace {
@@ -43,13 +42,15 @@ std::wstring lockNameForPath(const wchar_t* space, const char* purpose, const st
     for (const wchar_t c : full) {
         digest = (digest ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
     }
-    wchar_t text[17];
-    std::swprintf(text, 17, L"%016llx", static_cast<unsigned long long>(digest));
     std::wstring name = std::wstring(space) + L"NimbelleSetup.";
     for (const char* c = purpose; *c != '\0'; ++c) {
         name += static_cast<wchar_t>(*c);
     }
-    return name + L"." + text;
+    name += L'.';
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += L"0123456789abcdef"[(digest >> shift) & 15];
+    }
+    return name;
 }
 
 CrossProcessLock::CrossProcessLock(const char* purpose, const std::wstring& path,
