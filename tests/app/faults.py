@@ -73,9 +73,16 @@ def set_registry_value(name, value):
     kind, data = value
     if kind == "REG_DWORD":
         data = str(int(data, 0))
-    answer = reg("add", INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
-    if answer.returncode != 0:
-        raise RuntimeError(f"reg add {name}: {answer.stdout}")
+    # A reg.exe started while the previous journey's processes are still going away now and
+    # then ends with an error and says nothing: a few tries, then the journey fails.
+    for attempt in range(3):
+        answer = reg("add", INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+        if answer.returncode == 0:
+            return
+        print(f"  reg add {name}: exit code {answer.returncode} {answer.stdout!r}, again",
+              file=sys.stderr)
+        time.sleep(1)
+    raise RuntimeError(f"reg add {name}: exit code {answer.returncode}: {answer.stdout}")
 
 
 def fault(kind, **more):
