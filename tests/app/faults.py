@@ -116,6 +116,18 @@ class Faults(Journey):
             print(f"  {what}: {took:.1f} s", file=sys.stderr)
         return result, took
 
+    def refuse(self, run, what, within=NEXT_WITHIN):
+        """Next with a place typed: the "not recognised" message in time, and once it is
+        closed the page takes input again."""
+        self.type_place_and_year(run, "Springfield")
+        run.driver.click(NEXT)
+        text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
+                                f"{what}: Next to message")
+        self.assertEqual(text, NOT_RECOGNISED)
+        self.assertLess(took, within)
+        run.driver.box_ok(SETUP_BOX)
+        self.assertPageWaits(run, journeys.PLACE)
+
     def accept(self, run, within=NEXT_WITHIN):
         """Next, then the page ends accepted in time."""
         run.driver.click(NEXT)
@@ -145,14 +157,7 @@ class Faults(Journey):
         for name, reply in faults.items():
             with self.subTest(fault=name):
                 run = self.open_page(reply)
-                self.type_place_and_year(run, "Springfield")
-                run.driver.click(NEXT)
-                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
-                                        f"search {name}: Next to message")
-                self.assertEqual(text, NOT_RECOGNISED)
-                self.assertLess(took, NEXT_WITHIN)
-                run.driver.box_ok(SETUP_BOX)
-                self.assertPageWaits(run, journeys.PLACE)
+                self.refuse(run, f"search {name}")
                 self.assertNothingCommitted(run)
                 if name == "redirect to itself":
                     self.assertLessEqual(len(run.stub.paths()), 1 + 6, "redirects followed")
@@ -198,14 +203,7 @@ class Faults(Journey):
             with self.subTest(proxy=mood), self.system_proxy(mood) as proxy:
                 run, took = self.timed(lambda: self.open_page(FOUND), f"{mood} proxy: opening")
                 self.assertLess(took, OPEN_WITHIN, "page shown and answering")
-                self.type_place_and_year(run, "Springfield")
-                run.driver.click(NEXT)
-                text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
-                                        f"{mood} proxy: Next to message")
-                self.assertEqual(text, NOT_RECOGNISED)
-                self.assertLess(took, within)
-                run.driver.box_ok(SETUP_BOX)
-                self.assertPageWaits(run, journeys.PLACE)
+                self.refuse(run, f"{mood} proxy", within)
                 self.assertEqual(run.stub.paths(), [], "nothing passes the proxy")
                 if mood == "silent":
                     self.assertTrue(proxy.lines(), "the requests went to the proxy")
@@ -215,14 +213,7 @@ class Faults(Journey):
     def test_a_proxy_asking_for_credentials_gets_the_message_and_no_prompt(self):
         with self.system_proxy("407") as proxy:
             run = self.open_page(FOUND)
-            self.type_place_and_year(run, "Springfield")
-            run.driver.click(NEXT)
-            text, took = self.timed(lambda: run.driver.box(SETUP_BOX, NEXT_WITHIN * 1000),
-                                    "407 proxy: Next to message")
-            self.assertEqual(text, NOT_RECOGNISED)
-            self.assertLess(took, PROXY_REFUSED_WITHIN)
-            run.driver.box_ok(SETUP_BOX)
-            self.assertPageWaits(run, journeys.PLACE)  # no credential box anywhere
+            self.refuse(run, "407 proxy", PROXY_REFUSED_WITHIN)  # and no credential box anywhere
             self.assertTrue(proxy.lines())
             self.assertEqual(run.stub.paths(), [])
             run.driver.click(BACK)

@@ -171,6 +171,14 @@ class Journey(unittest.TestCase):
         self.assertIsNotNone(text, f"no box {caption!r}; shown: {run.driver.windows()}")
         return text
 
+    def open_picker(self):
+        """A page whose search for "ville" finds two places: Next, and the picker is open."""
+        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        self.type_place_and_year(run, "ville")
+        run.driver.click(NEXT)
+        self.assertEqual(run.driver.wait(PICKER), "ok")
+        return run
+
     def type_place_and_year(self, run, place, year="1975"):
         run.driver.set_text(PLACE, place)
         run.driver.select_string(YEAR, year)
@@ -230,11 +238,8 @@ class ResolvedPlaces(Journey):
                                detail_path(SPRINGFIELD_MA[0]), run.beacon(90)])
 
     def test_cancelled_picker_shows_nothing_and_next_searches_again(self):
-        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        run = self.open_picker()
         d = run.driver
-        self.type_place_and_year(run, "ville")
-        d.click(NEXT)
-        self.assertEqual(d.wait(PICKER), "ok")
         d.use(PICKER)
         d.click(PICKER_CANCEL)
         self.assertEqual(d.gone(PICKER), "ok")
@@ -254,11 +259,8 @@ class ResolvedPlaces(Journey):
         self.assertCommitted(run, SHELBYVILLE)
 
     def test_a_pick_of_no_offered_name_is_a_cancel(self):
-        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        run = self.open_picker()
         d = run.driver
-        self.type_place_and_year(run, "ville")
-        d.click(NEXT)
-        self.assertEqual(d.wait(PICKER), "ok")
         d.use(PICKER)
         d.select(PICKER_LIST, -1)  # nothing selected: the pick is an empty name
         d.click(PICKER_OK)
@@ -459,11 +461,8 @@ class OneCommandAtATime(Journey):
                 self.assertCommitted(run, found[-1])
 
     def test_back_while_the_picker_is_open_is_ignored(self):
-        run = self.open_page(xml(search_answer(SPRINGFIELD_IL, SHELBYVILLE)))
+        run = self.open_picker()
         d = run.driver
-        self.type_place_and_year(run, "ville")
-        d.click(NEXT)
-        self.assertEqual(d.wait(PICKER), "ok")
         d.post_click(BACK, 1)
         d.sync()
         self.assertEqual(self.stages(run), [])
