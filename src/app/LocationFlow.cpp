@@ -1,4 +1,3 @@
-#include "app/AnswerFiles.h"
 #include "app/CityPicker.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
@@ -7,6 +6,7 @@
 #include "location/DetailAnswer.h"
 #include "location/LocationSearchResult.h"
 #include "location/SearchAnswer.h"
+#include "web/AnswerFiles.h"
 #include "resource.h"
 #include "web/Endpoints.h"
 #include "web/WebClient.h"
@@ -71,6 +71,11 @@ bool SetupPage::resolveLocation() {
         if (chosen == count) {
             return false; // no offered place was picked: a cancel, nothing is stored
         }
+    }
+    // A match without an identifier (a sign-in page read as an answer, say) names no place
+    // the platform's programs could show: as if nothing matched.
+    if (result.idAt(chosen).empty()) {
+        return rejectPlace(kUnknownPlaceText);
     }
     profile_.setLocDisplayName(result.nameAt(chosen));
     profile_.setLocID(result.idAt(chosen));

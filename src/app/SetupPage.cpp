@@ -2,14 +2,17 @@
 
 #include "app/WaitCursor.h"
 #include "platform/ModulePaths.h"
-#include "platform/SystemErrorText.h"
+#include "platform/SystemResult.h"
 #include "resource.h"
+#include "web/AnswerFiles.h"
 
 namespace {
 constexpr int kNewestYear = 1994;
 constexpr int kOldestYear = 1902;
 // Under the user's temporary folder, for when "temp\" beside the program cannot be written.
 constexpr char kSpareFolderName[] = "Nimbelle\\";
+constexpr char kSettingsBusyText[] =
+    "Another program is saving these settings right now. Please try again in a moment.";
 
 HFONT verdana(int height, bool underline) {
     return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
@@ -55,6 +58,10 @@ void SetupPage::fillYearList() const {
     }
 }
 
+std::vector<std::string> SetupPage::workFolders() const {
+    return answerFolders(workFolder_, spareFolder_);
+}
+
 bool SetupPage::beginCommand() {
     if (busy_ || ended_) {
         return false;
@@ -81,11 +88,11 @@ bool SetupPage::onNext() {
 
 void SetupPage::reportUnsaved(const CommitOutcome& outcome) const {
     std::string text = "Your answers could not be saved to " + outcome.fileName + ".";
-    char reason[512];
-    SystemErrorText(outcome.systemError, reason, sizeof reason);
-    if (outcome.systemError != 0 && reason[0] != '\0') {
-        text += "\r\n\r\n";
-        text += reason;
+    // The system's words for a wait that ran out say nothing a user could act on.
+    const std::string reason =
+        outcome.busy ? kSettingsBusyText : systemErrorText(outcome.systemError);
+    if (!reason.empty()) {
+        text += "\r\n\r\n" + reason;
     }
     MessageBoxA(dialog_, text.c_str(), kMessageCaption, MB_OK);
 }

@@ -46,8 +46,8 @@ private:
     void reportUnsaved(const CommitOutcome& outcome) const;
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
-    // Where the answer files go: "temp\" beside the program first, on every Next.
-    std::vector<std::string> workFolders() const { return {workFolder_, spareFolder_}; }
+    // Where the answer files go, in the order tried, on every Next.
+    std::vector<std::string> workFolders() const;
     HFONT fontFor(int controlId) const;
     void applyTextFonts() const;
     static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);

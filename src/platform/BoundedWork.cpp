@@ -55,5 +55,5 @@ bool runBounded(std::function<void()> work, std::function<void()> finish,
     }
     job.release(); // the thread deletes it
     // The page waits here for the network: it stays answerable without running anything.
-    return waitAnsweringSentMessages(done.get(), deadline);
+    return waitAnsweringSentMessages(done.get(), deadline) == WaitResult::Signalled;
 }

@@ -77,6 +77,12 @@ bool createFileWithBytes(const std::wstring& path, const std::string& bytes, DWO
     return true;
 }
 
+bool opensForWriting(const std::wstring& path) {
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr))
+        .valid();
+}
+
 bool flushFile(const std::wstring& path, DWORD& error) {
     const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

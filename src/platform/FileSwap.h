@@ -23,6 +23,8 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, DWORD& error);
 // Creates the file (never replaces one) and writes the bytes. On failure nothing is left
 // and the system's error code is given.
 bool createFileWithBytes(const std::wstring& path, const std::string& bytes, DWORD& error);
+// Whether the file exists and may be written now.
+bool opensForWriting(const std::wstring& path);
 // Writes the file's buffered data to the disk.
 bool flushFile(const std::wstring& path, DWORD& error);
 // Puts from in place of to in one step, to replaced when present; 0 or the system's error.

@@ -1,6 +1,7 @@
 #include "platform/Folders.h"
 
 #include "platform/KernelHandles.h"
+#include "platform/PathText.h"
 #include "platform/SystemErrorText.h"
 
 #include <windows.h>
@@ -13,10 +14,12 @@ bool entryExists(const std::string& path) {
     return FindHandle(FindFirstFileA(path.c_str(), &data)).valid();
 }
 
+// The reason goes to the debugger output and stays the thread's last error for the caller.
 void reportError(DWORD code) {
     char text[kErrorTextSize];
     SystemErrorText(code, text, sizeof text);
     OutputDebugStringA(text);
+    SetLastError(code);
 }
 } // namespace
 
@@ -86,4 +89,21 @@ bool CreateFolderTree(const std::string& path) {
         CreateFolderTree(folder.substr(0, slash));
     }
     return CreateFolder(folder);
+}
+
+bool onNetworkDrive(const std::string& path) {
+    std::wstring wide = widePath(path);
+    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        return true;
+    }
+    if (wide.rfind(L"\\\\?\\", 0) == 0) {
+        wide.erase(0, 4);
+    } else if (wide.rfind(L"\\\\", 0) == 0) {
+        return true; // \\server\share
+    }
+    if (wide.size() < 2 || wide[1] != L':') {
+        return false;
+    }
+    const std::wstring root = wide.substr(0, 2) + L"\\";
+    return GetDriveTypeW(root.c_str()) == DRIVE_REMOTE;
 }

@@ -15,3 +15,6 @@ bool FolderExists(const std::string& path);
 bool CreateFolder(const std::string& path);
 // CreateFolder for the path after creating its missing ancestors, outermost first.
 bool CreateFolderTree(const std::string& path);
+
+// Whether path lies on a network drive or share, where other machines may use it too.
+bool onNetworkDrive(const std::string& path);

@@ -10,24 +10,45 @@ constexpr DWORD kLookPeriodMs = 50;
 bool signalled(DWORD result) {
     return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
 }
+
+// One slice of a wait for the object, or for nothing when it is null: the object's result when
+// it was signalled or the wait failed, else WAIT_TIMEOUT once sent messages were answered.
+DWORD waitSlice(HANDLE object, const Deadline& deadline) {
+    const DWORD count = object != nullptr ? 1 : 0;
+    const DWORD slice = std::min(deadline.remaining(), kLookPeriodMs);
+    const DWORD result = MsgWaitForMultipleObjects(count, &object, FALSE, slice, QS_SENDMESSAGE);
+    // WAIT_OBJECT_0 + count says a sent message is waiting: not the object.
+    if (result == WAIT_FAILED || (count == 1 && signalled(result))) {
+        return result;
+    }
+    // Delivers the messages sent to this thread inside the call and takes nothing from the
+    // queue: no input, paint, timer or posted message runs before the wait is over.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    return WAIT_TIMEOUT;
+}
 } // namespace
 
-bool waitAnsweringSentMessages(HANDLE object, const Deadline& deadline) {
+WaitResult waitAnsweringSentMessages(HANDLE object, const Deadline& deadline) {
     for (;;) {
-        const DWORD slice = std::min(deadline.remaining(), kLookPeriodMs);
-        const DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, slice, QS_SENDMESSAGE);
+        const DWORD result = waitSlice(object, deadline);
         if (signalled(result)) {
-            return true;
+            return WaitResult::Signalled;
         }
         if (result == WAIT_FAILED) {
-            return false;
+            return WaitResult::Failed;
         }
-        // Delivers the messages sent to this thread inside the call and takes nothing from
-        // the queue: no input, paint, timer or posted message runs before the wait is over.
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         if (deadline.passed()) {
-            return signalled(WaitForSingleObject(object, 0));
+            return signalled(WaitForSingleObject(object, 0)) ? WaitResult::Signalled
+                                                             : WaitResult::TimedOut;
+        }
+    }
+}
+
+void pauseAnsweringSentMessages(const Deadline& deadline) {
+    while (!deadline.passed()) {
+        if (waitSlice(nullptr, deadline) == WAIT_FAILED) {
+            Sleep(deadline.remaining() < kLookPeriodMs ? deadline.remaining() : kLookPeriodMs);
         }
     }
 }

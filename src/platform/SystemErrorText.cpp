@@ -1,5 +1,7 @@
 #include "platform/SystemErrorText.h"
 
+#include "platform/SystemResult.h"
+
 #include <cstring>
 
 void SystemErrorText(DWORD code, char* buffer, size_t size) {
@@ -15,4 +17,10 @@ void SystemErrorText(DWORD code, char* buffer, size_t size) {
         buffer[length - 1] = '\0';
         buffer[length - 2] = '\0';
     }
+}
+
+std::string systemErrorText(DWORD code) {
+    char text[512];
+    SystemErrorText(code, text, sizeof text);
+    return text;
 }

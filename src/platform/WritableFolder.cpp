@@ -10,9 +10,12 @@ namespace {
 constexpr DWORD kProbeBytes = 64 * 1024;
 } // namespace
 
-bool makeWritableFolder(const std::string& folder) {
-    if (folder.empty() || !CreateFolderTree(folder)) {
-        return false;
+SystemResult makeWritableFolder(const std::string& folder) {
+    if (folder.empty()) {
+        return SystemResult::failed(ERROR_PATH_NOT_FOUND);
+    }
+    if (!CreateFolderTree(folder)) {
+        return SystemResult::lastError();
     }
     // Named by the process, and gone with its handle even if the process is ended.
     const std::string probe = folder + "~probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -20,10 +23,13 @@ bool makeWritableFolder(const std::string& folder) {
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                       nullptr));
     if (!file.valid()) {
-        return false;
+        return SystemResult::lastError();
     }
     const std::vector<char> zeros(kProbeBytes);
     DWORD written = 0;
-    return WriteFile(file.get(), zeros.data(), kProbeBytes, &written, nullptr) &&
-           written == kProbeBytes;
+    if (!WriteFile(file.get(), zeros.data(), kProbeBytes, &written, nullptr)) {
+        return SystemResult::lastError();
+    }
+    // A short write without an error: the system gave no reason.
+    return written == kProbeBytes ? SystemResult::done() : SystemResult::failed(0);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/SystemResult.h"
+
 #include <string>
 
-// Makes folder and its missing parents and proves a file can be written there now: false
-// when a file stands in its place, the user may not write there or the disk is full.
-bool makeWritableFolder(const std::string& folder);
+// Makes folder and its missing parents and proves a file can be written there now. Fails,
+// with the system's reason, when a file stands in its place, the user may not write there or
+// the disk is full.
+SystemResult makeWritableFolder(const std::string& folder);

@@ -1,6 +1,6 @@
 #include "settings/ProfileCommit.h"
 
-#include "platform/CrossProcessLock.h"
+#include "platform/FileLock.h"
 #include "platform/FileSwap.h"
 #include "platform/PathText.h"
 #include "settings/AppsIni.h"
@@ -16,6 +16,8 @@ const char kDisplayPrefsSection[] = "Software\\Talvora\\Corvane\\UserProfile\\Di
 namespace {
 // A page that cannot have the file's lock in this time reports its answers unsaved.
 constexpr DWORD kLockWaitMs = 4000;
+// The lock file beside apps.ini.
+constexpr wchar_t kLockSuffix[] = L".lock";
 // How often the commit starts again on a file another program keeps changing.
 constexpr int kAttempts = 3;
 // Attributes of apps.ini that its replacement carries on.
@@ -112,12 +114,15 @@ CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& bef
     const std::wstring target = widePath(outcome.fileName);
 
     // Two pages copying apps.ini at once would each put back the file without the other's
-    // keys: copy to rename is one page at a time.
-    const CrossProcessLock lock("settings", target, Deadline::after(kLockWaitMs));
-    if (!lock.held()) {
-        outcome.systemError = lock.failure();
+    // keys: copy to rename is one page at a time. The lock is a file beside apps.ini, in the
+    // user's own folder, so no other user can hold it or make it first.
+    const FileLock lock(target + kLockSuffix, Deadline::after(kLockWaitMs));
+    if (lock.busy()) {
+        outcome.busy = true;
         return outcome;
     }
+    // Not held otherwise only where the folder takes no new file: no page can hold it there,
+    // and no copy can be made either, so the keys go in place as they always did.
     removeAbandonedCopies(outcome.fileName);
 
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -132,6 +137,11 @@ CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& bef
         }
         StagedCopy copy(outcome.fileName, before);
         if (!copy.valid()) {
+            // A folder that lets the user change apps.ini but not create files: in place, as
+            // before copies. A full disk is not this case: a rewrite there can cut the file.
+            if (copy.error() == ERROR_ACCESS_DENIED && opensForWriting(target)) {
+                return writeInPlace(ini, keys, outcome);
+            }
             outcome.systemError = copy.error();
             return outcome;
         }

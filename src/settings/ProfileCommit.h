@@ -18,6 +18,7 @@ struct CommitOutcome {
     bool saved = false;    // every key reads back as written
     std::string fileName;  // the apps.ini written to
     DWORD systemError = 0; // why the first failed write failed; 0 when the system said nothing
+    bool busy = false;     // another page or program kept apps.ini's lock past the wait
 };
 
 // One of the twelve keys a commit writes.

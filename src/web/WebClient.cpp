@@ -25,25 +25,25 @@ void addCacheBuster(std::string& url) {
 }
 
 // Writes the answer to path, replacing any older file there.
-bool saveAnswer(const std::string& body, const std::string& path) {
-    bool result = true;
+SystemResult saveAnswer(const std::string& body, const std::string& path) {
+    SystemResult result = SystemResult::done();
     if (FileExists(path)) {
         DeleteFileA(path.c_str());
     } else if (!CreateFolder(FolderOf(path))) {
-        result = false; // still try: the file may be writable all the same
+        result = SystemResult::lastError(); // still try: the file may be writable all the same
     }
     // Truncating: an older file that survived the deletion must not keep its tail.
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        return false;
+        return SystemResult::lastError();
     }
     DWORD written = 0;
     const auto size = static_cast<DWORD>(body.size());
-    if (!WriteFile(file.get(), body.data(), size, &written, nullptr) || written != size) {
-        return false;
+    if (!WriteFile(file.get(), body.data(), size, &written, nullptr)) {
+        return SystemResult::lastError();
     }
-    return result;
+    return written == size ? result : SystemResult::failed(0);
 }
 } // namespace
 
@@ -83,23 +83,27 @@ Deadline WebClient::callDeadline() const {
 }
 
 bool WebClient::FetchToFile(std::string url, std::string path) {
+    return fetchFile(std::move(url), std::move(path)).saved();
+}
+
+FileFetch WebClient::fetchFile(std::string url, std::string path) {
+    FileFetch fetched;
     if (url.empty() || path.empty()) {
-        return false;
+        return fetched;
     }
     CreateFolderTree(FolderOf(path));
     try {
         addCacheBuster(url);
         const HttpAnswer answer = httpGet(URLEncode(url), BodyForm::Bytes, callDeadline());
-        if (answer.outcome == HttpAnswer::Outcome::NotOpened) {
-            return false;
+        if (answer.outcome == HttpAnswer::Outcome::NotOpened || !acceptAnswer(answer)) {
+            return fetched; // an older file at path stays as it was
         }
-        if (!acceptAnswer(answer)) {
-            return false; // an older file at path stays as it was
-        }
-        return saveAnswer(answer.body, path);
+        fetched.answered = true;
+        fetched.written = saveAnswer(answer.body, path);
     } catch (const std::exception&) {
-        return false;
+        return FileFetch{}; // without memory nothing was written either
     }
+    return fetched;
 }
 
 bool WebClient::FetchToMemory(const char* url) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Deadline.h"
+#include "platform/SystemResult.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,6 +9,15 @@
 
 struct HttpAnswer;
 struct ProbeTargets;
+
+// What became of one download into a file: saved; no usable answer came (not answered); or
+// the answer came and could not be written, for the reason written gives.
+struct FileFetch {
+    bool answered = false;
+    SystemResult written = SystemResult::failed(0);
+
+    bool saved() const { return answered && written.ok(); }
+};
 
 // Plain HTTP GET downloads with the program's user agent and Referer header.
 // Holds no handle between calls; a failure leaves a readable text in lastError().
@@ -24,6 +34,8 @@ public:
     // Downloads url (with a cache-busting rnd parameter, escaped) into path;
     // true when a status below 300 was received and written.
     bool FetchToFile(std::string url, std::string path);
+    // FetchToFile, telling a service that did not answer from a file that could not be written.
+    FileFetch fetchFile(std::string url, std::string path);
     // Downloads url as passed into body() after the connectivity probe; null fails at once.
     bool FetchToMemory(const char* url);
     // The connectivity probe against the configured vendor hosts.

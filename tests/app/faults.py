@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -23,10 +24,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import journeys  # noqa: E402
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
-from pagerun import DriverError  # noqa: E402
+from pagerun import PROFILE_SECTION, Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
 from proxy_stub import ProxyStub  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
-from winecmd import wine  # noqa: E402
+from winecmd import wine, wineserver  # noqa: E402
 
 OPEN_WITHIN, LEAVE_WITHIN, NEXT_WITHIN = 10, 10, 30
 FOUND = xml(search_answer(SPRINGFIELD_IL))
@@ -363,6 +364,69 @@ class Faults(Journey):
         self.assertEqual(details, {"/weather/local/" + p[0] for p in places.values()},
                          "each page's details are for its own place")
 
+    def machine(self, name, share):
+        """Another machine: a Wine prefix made from the suite's (its large system folder
+        linked, not copied), with its own server, driver and apps.ini, and N: on share, which
+        it reports as a network drive. Its locks cannot see the suite's or another's."""
+        source = journeys.SUITE.env["WINEPREFIX"]
+        prefix = os.path.join(journeys.SUITE.work, name)
+        shutil.rmtree(prefix, ignore_errors=True)
+        shutil.copytree(source, prefix, symlinks=True, ignore=lambda folder, names: [
+            n for n in names if (folder == source and n == "wineserver")
+            or (folder == os.path.join(source, "drive_c") and n == "windows")])
+        subprocess.run(["cp", "-al", os.path.join(source, "drive_c", "windows"),
+                        os.path.join(prefix, "drive_c")], check=True, timeout=60)
+        with open(os.path.join(prefix, "system.reg"), "a", encoding="ascii") as f:
+            f.write('\n[Software\\\\Wine\\\\Drives] 1\n"n:"="network"\n')
+        os.symlink(share, os.path.join(prefix, "dosdevices", "n:"))
+        env = dict(journeys.SUITE.env, WINEPREFIX=prefix)
+        machine = types.SimpleNamespace(driver=Driver(journeys.SUITE.driver_exe, env),
+                                        apps_ini=apps_ini_path(prefix), prefix=prefix)
+
+        def gone():
+            machine.driver.quit()
+            subprocess.run(wineserver("-k"), env=env, timeout=30)
+            shutil.rmtree(prefix, ignore_errors=True)
+        self.addCleanup(gone)
+        return machine
+
+    def test_two_machines_running_one_copy_from_a_network_drive_save_their_own_places(self):
+        """One copy of the page on a network drive, two machines pressing Next together,
+        round after round: each saves its own place, and no answer lands on the share."""
+        places, hold, rounds = {"Springfield": SPRINGFIELD_IL, "Shelbyville": SHELBYVILLE}, 0.5, 5
+
+        def search(request):
+            typed = request.path.split("where=", 1)[1].split("&", 1)[0]
+            reply = xml(search_answer(places[typed]))
+            reply.delay = hold if "rnd=" in request.path else 0.0  # the file's download
+            return reply
+
+        share = os.path.join(journeys.SUITE.work, "network-share")
+        shutil.rmtree(share, ignore_errors=True)
+        os.makedirs(share)
+        shutil.copy(journeys.SUITE.exe, os.path.join(share, "NimbelleSetup.exe"))
+        stub = journeys.SUITE.stub
+        stub.clear()
+        stub.default_routes()
+        stub.route("/search/search/", search)
+        stub.route("/weather/local/", xml(detail_answer()))
+        machines = [self.machine(f"machine-{n}", share) for n in "ab"]
+        for round_ in range(rounds):
+            for machine, typed in zip(machines, places):
+                os.makedirs(os.path.dirname(machine.apps_ini), exist_ok=True)
+                with open(machine.apps_ini, "w", encoding="ascii", newline="") as f:
+                    f.write(f"[Software\\Talvora]\r\nInstallID={journeys.PageRun.INSTALL_ID}\r\n")
+                machine.driver.attach_pid(machine.driver.run("N:\\NimbelleSetup.exe"))
+                machine.driver.sync()
+                self.type_place_and_year(machine, typed)
+            for machine in machines:
+                machine.driver.click(NEXT)
+            for machine, place in zip(machines, places.values()):
+                self.assertEqual(machine.driver.exit_code(NEXT_WITHIN * 1000), 1, round_)
+                self.assertEqual(read_ini(machine.apps_ini)[PROFILE_SECTION]["locID"], place[0],
+                                 f"round {round_}: each machine saves its own place")
+        self.assertFalse(os.path.exists(os.path.join(share, "temp", "loc.xml")))
+
     def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
         def block_settings_file(run):
             os.remove(run.suite.apps_ini)
@@ -384,6 +448,37 @@ class Faults(Journey):
         self.accept(run)
         self.assertEqual(run.stub.paths(), [run.beacon(90)], "no new search, then accepted")
         self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_a_settings_lock_held_by_another_program_is_named_as_the_reason(self):
+        run = self.open_page(FOUND)
+        lock = "Z:" + (run.suite.apps_ini + ".lock").replace("/", "\\")
+        run.driver.hold(lock)
+        self.type_place_and_year(run, "Springfield")
+        text, took = self.timed(lambda: self.next_to_box(run, SETUP_BOX), "held lock: Next to box")
+        self.assertRegex(text, r"^Your answers could not be saved to .*apps\.ini\.\r\n\r\n"
+                               r"Another program is saving these settings right now\. "
+                               r"Please try again in a moment\.$")
+        self.assertLess(took, NEXT_WITHIN)
+        self.assertNothingCommitted(run)
+        run.driver.box_ok(SETUP_BOX)
+        run.driver.release()
+        self.accept(run)
+        self.assertCommitted(run, SPRINGFIELD_IL)
+
+    def test_a_settings_folder_that_takes_no_new_file_still_saves_in_place(self):
+        """No lock file and no copy can be made beside apps.ini, yet apps.ini itself can be
+        written: the answers go into it in place, as before copies were made."""
+        folder = os.path.dirname(journeys.SUITE.apps_ini)
+
+        def no_new_files(run):
+            subprocess.run(["chattr", "+i", folder], check=True, timeout=10)
+            self.addCleanup(subprocess.run, ["chattr", "-i", folder], timeout=10)
+
+        run = self.open_page(FOUND, before_start=no_new_files)
+        self.type_place_and_year(run, "Springfield")
+        self.accept(run)
+        self.assertCommitted(run, SPRINGFIELD_IL)
+        self.assertEqual(os.listdir(folder), ["apps.ini"])
 
     def test_a_full_disk_leaves_apps_ini_as_it_was(self):
         """apps.ini (old profile first, InstallID last) on a small file system with no room

@@ -376,6 +376,33 @@ class RefusedPlaces(Journey):
         self.assertIsNone(run.answer_file("loc.xml"))
         self.leave(run)
 
+    def test_a_sign_in_page_answering_the_search_is_no_place(self):
+        """A hotel network's sign-in page in place of the answer (after a redirect to its own
+        host): what it seems to list has no identifier, so the place is not recognised, no
+        details are asked for and nothing is saved, whichever line is picked."""
+        page = '<html xmlns="http://www.w3.org/1999/xhtml">{}<body>Sign in to the Wi-Fi</body></html>'
+        sign_in = {"/portal": xml(page.format(""))}
+        moved = Reply(302, b"", {"Location": f"http://localhost:{SUITE.stub.port}/portal"})
+        run = self.open_page(moved, routes=sign_in)
+        self.refuse(run, "Springfield", NOT_RECOGNISED)
+        self.assertEqual([p for p in run.stub.paths() if p.startswith("/weather/")], [])
+
+        run.stub.route("/portal", xml(page.format("<head><title>Hotel</title></head>")))
+        for line in (0, 1):
+            self.type_place_and_year(run, "Springfield")
+            run.driver.click(NEXT)
+            self.assertEqual(run.driver.wait(PICKER), "ok")
+            run.driver.use(PICKER)
+            self.assertEqual(len(run.driver.entries(PICKER_LIST)), 2)
+            run.driver.select(PICKER_LIST, line)
+            run.driver.click(PICKER_OK)
+            run.driver.use()
+            self.assertEqual(run.driver.box(SETUP_BOX), NOT_RECOGNISED)
+            run.driver.box_ok(SETUP_BOX)
+            self.assertPageWaits(run, PLACE)
+        self.assertEqual([p for p in run.stub.paths() if p.startswith("/weather/")], [])
+        self.leave(run)
+
 
 class LeavingAndAnswers(Journey):
     def test_back_escape_and_close_box_leave_without_commit(self):

@@ -1,5 +1,7 @@
+#include "platform/FileLock.h"
 #include "platform/Folders.h"
 #include "platform/KernelHandles.h"
+#include "platform/PathText.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
@@ -10,7 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <future>
 #include <regex>
+#include <thread>
 
 namespace {
 SetupProfile resolvedProfile() {
@@ -81,6 +85,42 @@ std::string copyName(const std::string& target, unsigned long pid, unsigned long
     std::snprintf(tail, sizeof tail, ".%lu.%llx.1f.commit", pid, start);
     return target + tail;
 }
+// The object earlier pages locked apps.ini with: anyone on the machine could make it first and
+// hold it (FNV-1a of the upper-cased full path).
+std::wstring earlierLockName(const std::string& path) {
+    std::wstring full = widePath(path);
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    unsigned long long digest = 14695981039346656037ull;
+    for (const wchar_t c : full) {
+        digest = (digest ^ static_cast<unsigned short>(c)) * 1099511628211ull;
+    }
+    std::wstring name = L"Global\\NimbelleSetup.settings.";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += L"0123456789abcdef"[(digest >> shift) & 15];
+    }
+    return name;
+}
+
+// A mutex made and held by another thread until the end of its scope.
+class HeldElsewhere {
+public:
+    explicit HeldElsewhere(const std::wstring& name)
+        : holder_([this, name] {
+              const KernelHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
+              made_.set_value(mutex.valid());
+              release_.get_future().wait();
+          }) {}
+    ~HeldElsewhere() {
+        release_.set_value();
+        holder_.join();
+    }
+    bool made() { return made_.get_future().get(); }
+
+private:
+    std::promise<bool> made_;
+    std::promise<void> release_;
+    std::thread holder_;
+};
 } // namespace
 
 TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
@@ -283,4 +323,26 @@ TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
     EXPECT_NE(nullptr, std::strstr(seen, "locZip=75460"));
     EXPECT_NE(nullptr, std::strstr(seen, "InstallID=HELD"));
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
+}
+
+TEST(ProfileCommit, SaysAnotherProgramIsSavingOnlyWhileItsLockFileIsHeld) {
+    const std::string path = appsIniPath();
+    const std::string before = "[Software\\Talvora]\r\nInstallID=WAIT\r\n";
+    writeWholeFile(path, before);
+    {
+        const FileLock otherPage(widePath(path + ".lock"), Deadline::after(0));
+        ASSERT_TRUE(otherPage.held());
+        const CommitOutcome outcome = commitProfile(resolvedProfile());
+        EXPECT_FALSE(outcome.saved);
+        EXPECT_TRUE(outcome.busy);
+        EXPECT_EQ(0u, outcome.systemError);
+        EXPECT_EQ(before, readWholeFile(path));
+    }
+    // The object earlier pages used, made first by someone else and never given back.
+    HeldElsewhere squatter(earlierLockName(path));
+    ASSERT_TRUE(squatter.made());
+    const CommitOutcome outcome = commitProfile(resolvedProfile());
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_FALSE(outcome.busy);
+    EXPECT_EQ(std::vector<std::string>{}, strayFiles(path)); // the lock file went with its page
 }

@@ -29,6 +29,7 @@
 //                             "<probes> <hung> <unanswered> <worst WM_NULL ms>"
 //   rect <id>                 client-relative rectangle (id 0: the client area)
 //   grab <x> <y> <w> <h>      client pixels, "<w> <h> <rrggbb...>"; syscolor <index>
+//   hold <path>, release      keep a file open shared with no one (another page's lock)
 //   quit
 //
 // Commands that may open a modal box on the page are delivered with SendNotifyMessageW: the
@@ -299,6 +300,7 @@ private:
 
 std::wstring desktopName; // empty: the desktop the driver was started on
 OwnedHandle launched;     // the program started last with "run"
+OwnedHandle heldFile;     // the file taken with "hold"
 
 // -- commands --------------------------------------------------------------------------------
 
@@ -410,6 +412,22 @@ std::string Exit(std::string& args) {
     DWORD code = 0;
     GetExitCodeProcess(launched.get(), &code);
     return Ok(std::to_string(code));
+}
+
+// Opens a file shared with no one, as a page holds a lock file, until "release".
+std::string Hold(std::string& args) {
+    heldFile.reset();
+    const HANDLE file = CreateFileW(Unescape(args).c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                                    OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "error cannot hold " + std::to_string(GetLastError());
+    heldFile.reset(file);
+    return Ok();
+}
+
+std::string Release(std::string&) {
+    heldFile.reset();
+    return Ok();
 }
 
 std::string Shown(std::string& args) {
@@ -846,6 +864,8 @@ int main() {
         {"post-click", PostClick},
         {"hungprobe", HungProbe},
         {"attach-pid", AttachPid},
+        {"hold", Hold},
+        {"release", Release},
     };
 
     std::string line;

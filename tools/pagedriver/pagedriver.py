@@ -80,6 +80,9 @@ class Driver:
                 self.process.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 self.process.kill()
+                self.process.wait()
+        self.process.stdin.close()
+        self.process.stdout.close()
 
     # -- commands ----------------------------------------------------------------------
     def attach(self, timeout_ms=20000):
@@ -194,6 +197,13 @@ class Driver:
         if not answer.startswith("ok "):
             raise DriverError(f"exit answered {answer!r}")
         return int(answer[3:])
+
+    def hold(self, windows_path):
+        """Holds a file open shared with no one, as a page holds its lock, until release."""
+        self.ok(f"hold {escape(windows_path)}")
+
+    def release(self):
+        self.ok("release")
 
     def attach_to(self, caption, timeout_ms=20000):
         return self.ask(f"attach {timeout_ms} {escape(caption)}", timeout=timeout_ms / 1000 + 10)

@@ -1,0 +1,69 @@
+#include "web/AnswerFiles.h"
+
+#include "platform/FileLock.h"
+#include "platform/Folders.h"
+#include "platform/PathText.h"
+#include "platform/WritableFolder.h"
+#include "web/WebClient.h"
+
+namespace {
+// Another page downloads and reads an answer in well under this; one that holds the folder
+// longer is left to it and the next folder is used.
+constexpr DWORD kSharedFolderWaitMs = 3000;
+// In each answer folder; every page that uses the folder takes it.
+constexpr char kLockName[] = "answers.lock";
+
+std::string reasonOf(const SystemResult& result) {
+    const std::string text = systemErrorText(result.code());
+    if (!text.empty()) {
+        return text;
+    }
+    return result.code() != 0 ? "system error " + std::to_string(result.code())
+                              : "the system gave no reason";
+}
+
+// The administrator's clue to why the answers went elsewhere, or nowhere.
+void reportPassedOver(const std::string& folder, const std::string& why) {
+    OutputDebugStringA(("Answer folder " + folder + " not used: " + why).c_str());
+}
+} // namespace
+
+std::vector<std::string> answerFolders(const std::string& besideProgram,
+                                       const std::string& usersOwn) {
+    if (onNetworkDrive(besideProgram)) {
+        return {usersOwn, besideProgram};
+    }
+    return {besideProgram, usersOwn};
+}
+
+bool fetchAnswerFile(WebClient& client, const std::string& url, const std::string& name,
+                     const std::vector<std::string>& folders, const Deadline& deadline,
+                     const AnswerReader& read) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const std::string& folder = folders[i];
+        const SystemResult writable = makeWritableFolder(folder);
+        if (!writable) {
+            reportPassedOver(folder, reasonOf(writable));
+            continue;
+        }
+        const bool last = i + 1 == folders.size();
+        const FileLock lock(widePath(folder + kLockName),
+                            last ? deadline
+                                 : deadline.sooner(Deadline::after(kSharedFolderWaitMs)));
+        if (!lock.held()) {
+            reportPassedOver(folder, lock.busy() ? "another page kept it past the wait"
+                                                 : reasonOf(lock.result()));
+            continue;
+        }
+        const std::string path = folder + name;
+        const FileFetch fetched = client.fetchFile(url, path);
+        if (fetched.saved()) {
+            return read(path);
+        }
+        if (!fetched.answered) {
+            return false; // the service failed: another folder would not help
+        }
+        reportPassedOver(folder, "the answer could not be written: " + reasonOf(fetched.written));
+    }
+    return false;
+}
