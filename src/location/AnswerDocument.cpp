@@ -4,7 +4,7 @@
 #include "location/CommentCheck.h"
 #include "location/Variant.h"
 #include "location/XmlGuids.h"
-#include "platform/KernelHandles.h"
+#include "platform/FileBytes.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -12,7 +12,7 @@ constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSC
 // The document's ready state once the whole file is parsed.
 constexpr long kParsedCompletely = 4;
 // More than any answer the transport keeps (4 MiB); a larger file is left to the component.
-constexpr LONGLONG kMaxReadBytes = 64 * 1024 * 1024;
+constexpr size_t kMaxReadBytes = 64 * 1024 * 1024;
 
 // Answers come over plain HTTP and may be forged. A real answer has no document type
 // declaration, so the parser is told to refuse one (no entity expansion without bound)
@@ -31,23 +31,6 @@ bool refuseDeclarations(const ComPtr<IXMLDOMDocument>& document) {
 bool hasDeclaration(const ComPtr<IXMLDOMDocument>& document) {
     ComPtr<IXMLDOMDocumentType> declaration;
     return FAILED(document->get_doctype(declaration.put())) || declaration;
-}
-
-// The whole file, or nothing when it cannot be read.
-std::string fileBytes(const std::wstring& path) {
-    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxReadBytes) {
-        return {};
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        return {};
-    }
-    bytes.resize(read);
-    return bytes;
 }
 
 bool completelyParsed(const ComPtr<IXMLDOMDocument>& document) {
@@ -73,7 +56,8 @@ AnswerDocument openAnswerDocument(const std::string& path) {
     // component can take minutes to find that out (time growing with the square of the
     // count), so such a file is not given to it.
     const std::wstring wide = widePath(path);
-    if (hasHyphensInComment(fileBytes(wide))) {
+    std::string bytes;
+    if (readFileBytes(wide, bytes, kMaxReadBytes) && hasHyphensInComment(bytes)) {
         return AnswerDocument();
     }
     document->load(Variant::text(wide).get(), &loaded);

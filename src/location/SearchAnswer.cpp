@@ -1,24 +1,17 @@
 #include "location/SearchAnswer.h"
 
 #include "location/AnswerDocument.h"
+#include "location/AnswerText.h"
 
 namespace {
 // A value kept from a match: long enough for any real name or identifier, short enough for
 // the settings file to hold it.
 constexpr size_t kSearchValueLimit = 1024;
 
-// Names arrive in the Latin-1 range: each code unit keeps its low byte, so the text has
-// as many bytes as the value has units. A unit whose low byte is 0 (U+0100, U+0200 ...)
-// would put a NUL inside the text and becomes '?' instead. A longer value is cut at the limit.
-std::string narrowLowBytes(const std::wstring& value) {
-    const size_t length = value.size() < kSearchValueLimit ? value.size() : kSearchValueLimit;
-    std::string text;
-    text.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        const char low = static_cast<char>(value[i] & 0xFF);
-        text.push_back(low != '\0' ? low : '?');
-    }
-    return text;
+// Names arrive in the Latin-1 range: each code unit keeps its low byte, so the text has as
+// many bytes as the value has units.
+std::string searchValue(const std::wstring& value) {
+    return narrowAnswerText(value, kSearchValueLimit, Narrowing::LowByte);
 }
 } // namespace
 
@@ -37,9 +30,9 @@ void parseSearchAnswer(const std::string& path, LocationSearchResult& result) {
     LocationSearchResult::TextList types;
     LocationSearchResult::TextList names;
     answer.root().forEachChild([&](const XmlCursor& match) {
-        names.push_back(narrowLowBytes(match.text()));
-        ids.push_back(narrowLowBytes(match.attribute(L"id")));
-        types.push_back(narrowLowBytes(match.attribute(L"type")));
+        names.push_back(searchValue(match.text()));
+        ids.push_back(searchValue(match.attribute(L"id")));
+        types.push_back(searchValue(match.attribute(L"type")));
     });
     result.setResults(std::move(ids), std::move(types), std::move(names));
 }

@@ -15,6 +15,14 @@ bool entryExists(const std::string& path) {
 }
 
 // The reason goes to the debugger output and stays the thread's last error for the caller.
+// The path without one trailing backslash: how the system names a folder it is asked about.
+std::string withoutTrailingSeparator(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') {
+        return path.substr(0, path.size() - 1);
+    }
+    return path;
+}
+
 void reportError(DWORD code) {
     char text[kErrorTextSize];
     SystemErrorText(code, text, sizeof text);
@@ -50,11 +58,7 @@ bool FolderExists(const std::string& path) {
     if (path.size() > kMaxFolderPath) {
         return false;
     }
-    std::string copy = path;
-    if (!copy.empty() && copy.back() == '\\') {
-        copy.pop_back();
-    }
-    return entryExists(copy);
+    return entryExists(withoutTrailingSeparator(path));
 }
 
 bool CreateFolder(const std::string& path) {
@@ -73,10 +77,7 @@ bool CreateFolder(const std::string& path) {
 }
 
 bool CreateFolderTree(const std::string& path) {
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\') {
-        folder.pop_back();
-    }
+    const std::string folder = withoutTrailingSeparator(path);
     if (folder.size() > kMaxFolderPath) {
         // Too long to ever exist for us: refuse before creating any ancestor.
         return CreateFolder(folder);

@@ -37,9 +37,9 @@ struct LocalMemoryTraits {
     static void close(Handle handle) { LocalFree(handle); }
 };
 
-// From CreateFileA.
+// From CreateFileW or CreateFileA.
 using FileHandle = UniqueHandle<FileHandleTraits>;
-// From FindFirstFileA.
+// From FindFirstFileW or FindFirstFileA.
 using FindHandle = UniqueHandle<FindHandleTraits>;
 // An event, a mutex or a thread.
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -47,5 +47,3 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using MutexHold = UniqueHandle<MutexHoldTraits>;
 // Such as a security descriptor built from its text form.
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
-// From CreateToolhelp32Snapshot, which answers INVALID_HANDLE_VALUE on failure as files do.
-using SnapshotHandle = UniqueHandle<FileHandleTraits>;

@@ -1,31 +1,13 @@
 #include "platform/ModulePaths.h"
 
 #include "platform/Folders.h"
+#include "platform/PathText.h"
 
 #include <windows.h>
 
-#include <optional>
 #include <vector>
 
 namespace {
-// The text in the ANSI code page; nullopt when a character has no exact form there.
-std::optional<std::string> toAnsi(const std::wstring& wide) {
-    if (wide.empty()) {
-        return std::nullopt;
-    }
-    BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr,
-                                           0, nullptr, &lossy);
-    if (length <= 1 || lossy) {
-        return std::nullopt;
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), length,
-                        nullptr, nullptr);
-    text.resize(static_cast<size_t>(length) - 1);
-    return text;
-}
-
 // The program's path through the A or W function, however long: installers run pages
 // from deep temporary folders, and a cut path would name another folder.
 template <class Char, class Get> std::basic_string<Char> modulePath(Get get) {
@@ -64,10 +46,10 @@ std::string ModulePath() {
 
 std::string ansiModulePath() {
     const std::wstring path = modulePath<wchar_t>(GetModuleFileNameW);
-    if (const auto whole = toAnsi(path)) {
+    if (const auto whole = narrowPath(path); whole && !whole->empty()) {
         return *whole;
     }
-    return toAnsi(shortPath(path)).value_or(std::string());
+    return narrowPath(shortPath(path)).value_or(std::string());
 }
 
 std::string ModuleFolder() {

@@ -34,16 +34,20 @@ int AppsIni::WriteString(const char* section, const char* key, const char* value
         return WritePrivateProfileStringA(section, key, text, fileName());
     }
     try {
-        std::string flat = text;
-        for (char& c : flat) {
-            if (c == '\r' || c == '\n') {
-                c = ' ';
-            }
-        }
-        return WritePrivateProfileStringA(section, key, flat.c_str(), fileName());
+        return WritePrivateProfileStringA(section, key, valueAsWritten(text).c_str(), fileName());
     } catch (const std::bad_alloc&) {
         return 0; // nothing was written
     }
+}
+
+std::string valueAsWritten(std::string_view value) {
+    std::string flat(value);
+    for (char& c : flat) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return flat;
 }
 
 std::string AppsIni::ReadString(const char* section, const char* key,

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // One read or write of one key of one section of apps.ini, the settings file the
 // desktop platform's programs share. Nothing is cached: every call goes to the file.
@@ -33,6 +34,9 @@ private:
 
     std::optional<std::string> fileName_;
 };
+
+// A value as WriteString puts it into the file: CR and LF become blanks.
+std::string valueAsWritten(std::string_view value);
 
 // Binds an AppsIni to apps.ini in the platform data folder, creating that folder.
 void bindAppsIni(AppsIni& ini);

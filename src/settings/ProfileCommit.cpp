@@ -1,11 +1,14 @@
 #include "settings/ProfileCommit.h"
 
+#include "platform/FileBytes.h"
 #include "platform/FileLock.h"
 #include "platform/FileSwap.h"
 #include "platform/PathText.h"
 #include "settings/AppsIni.h"
 #include "settings/StagedCopy.h"
 
+#include <functional>
+#include <optional>
 #include <string_view>
 
 // This program's own entry among the platform's applications.
@@ -36,18 +39,13 @@ std::string_view comparable(std::string_view value) {
 }
 
 bool landed(const AppsIni& ini, const ProfileKey& entry) {
-    std::string written = entry.value;
-    for (char& c : written) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
     // A missing key answers whatever default it is given; a present one answers its value
     // whatever the default. Two defaults tell them apart for every value.
     const std::string read = ini.ReadString(entry.section, entry.key, "\x01");
     if (read == "\x01" && ini.ReadString(entry.section, entry.key, "\x02") == "\x02") {
         return false;
     }
+    const std::string written = valueAsWritten(entry.value);
     return comparable(read) == comparable(written);
 }
 
@@ -67,21 +65,81 @@ bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& e
 
 // Whether apps.ini still holds what was copied (and is still missing when it was).
 bool unchanged(const std::wstring& path, bool existed, const std::string& copied) {
-    const FileFacts facts = fileFacts(path);
-    if (facts.exists != existed) {
+    if (fileFacts(path).exists != existed) {
         return false;
     }
     std::string now;
-    DWORD error = 0;
-    return !existed || (readFileBytes(path, now, error) && now == copied);
+    return !existed || (readFileBytes(path, now) && now == copied);
 }
+
+// What one commit works on: apps.ini under both its names and the keys.
+struct Commit {
+    AppsIni ini;
+    std::wstring target;
+    std::vector<ProfileKey> keys;
+    CommitOutcome outcome;
+};
 
 // How a file that a rename would change in more than its bytes is written: key by key, in
 // place, as the profile functions do it.
-CommitOutcome writeInPlace(const AppsIni& ini, const std::vector<ProfileKey>& keys,
-                           CommitOutcome outcome) {
-    outcome.saved = writeKeys(ini, keys, outcome.systemError);
-    return outcome;
+CommitOutcome writeInPlace(Commit& commit) {
+    commit.outcome.saved = writeKeys(commit.ini, commit.keys, commit.outcome.systemError);
+    return commit.outcome;
+}
+
+CommitOutcome failed(Commit& commit, const SystemResult& why) {
+    commit.outcome.systemError = why.code();
+    return commit.outcome;
+}
+
+// The keys into a private copy of what apps.ini held, flushed with its attributes.
+SystemResult stageKeys(Commit& commit, const StagedCopy& copy, DWORD attributes) {
+    AppsIni staged;
+    staged.SetFileName(copy.ansiPath().c_str());
+    DWORD error = 0;
+    if (!writeKeys(staged, commit.keys, error)) {
+        return SystemResult::failed(error);
+    }
+    if ((attributes & kKeptAttributes) != 0) {
+        SetFileAttributesW(copy.path().c_str(), attributes & kKeptAttributes);
+    }
+    return flushFile(copy.path());
+}
+
+// One round from copy to rename; nullopt when apps.ini changed meanwhile, for another round.
+std::optional<CommitOutcome> commitRound(Commit& commit,
+                                         const std::function<void()>& beforeRename) {
+    const FileFacts facts = fileFacts(commit.target);
+    std::string before;
+    if (facts.folder || facts.linked || (facts.attributes & FILE_ATTRIBUTE_READONLY) != 0 ||
+        (facts.exists && !readFileBytes(commit.target, before))) {
+        return writeInPlace(commit);
+    }
+    StagedCopy copy(commit.outcome.fileName, before);
+    if (!copy.valid()) {
+        // A folder that lets the user change apps.ini but not create files: in place, as
+        // before copies. A full disk is not this case: a rewrite there can cut the file.
+        if (copy.result().code() == ERROR_ACCESS_DENIED && opensForWriting(commit.target)) {
+            return writeInPlace(commit);
+        }
+        return failed(commit, copy.result());
+    }
+    if (const SystemResult staged = stageKeys(commit, copy, facts.attributes); !staged) {
+        return failed(commit, staged);
+    }
+    if (beforeRename) {
+        beforeRename();
+    }
+    if (!unchanged(commit.target, facts.exists, before)) {
+        return std::nullopt; // another program wrote apps.ini: again from what it holds now
+    }
+    const SystemResult renamed = renameOver(copy.path(), commit.target);
+    if (!renamed) {
+        return heldByAnother(renamed.code()) ? writeInPlace(commit) : failed(commit, renamed);
+    }
+    copy.renamed();
+    commit.outcome.saved = true;
+    return commit.outcome;
 }
 } // namespace
 
@@ -105,75 +163,37 @@ std::vector<ProfileKey> profileKeys(const SetupProfile& profile) {
     };
 }
 
-CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& beforeRename) {
-    AppsIni ini;
-    bindAppsIni(ini);
-    CommitOutcome outcome;
-    outcome.fileName = ini.fileName() != nullptr ? ini.fileName() : "";
-    const std::vector<ProfileKey> keys = profileKeys(profile);
-    const std::wstring target = widePath(outcome.fileName);
+// Declared for tests in ProfileCommitTesting.h, which the program never includes.
+CommitOutcome commitProfileWith(const SetupProfile& profile,
+                                const std::function<void()>& beforeRename);
+
+CommitOutcome commitProfile(const SetupProfile& profile) {
+    return commitProfileWith(profile, {});
+}
+
+CommitOutcome commitProfileWith(const SetupProfile& profile,
+                                const std::function<void()>& beforeRename) {
+    Commit commit;
+    bindAppsIni(commit.ini);
+    commit.outcome.fileName = commit.ini.fileName() != nullptr ? commit.ini.fileName() : "";
+    commit.target = widePath(commit.outcome.fileName);
+    commit.keys = profileKeys(profile);
 
     // Two pages copying apps.ini at once would each put back the file without the other's
     // keys: copy to rename is one page at a time. The lock is a file beside apps.ini, in the
     // user's own folder, so no other user can hold it or make it first.
-    const FileLock lock(target + kLockSuffix, Deadline::after(kLockWaitMs));
+    const FileLock lock(commit.target + kLockSuffix, Deadline::after(kLockWaitMs));
     if (lock.busy()) {
-        outcome.busy = true;
-        return outcome;
+        commit.outcome.busy = true;
+        return commit.outcome;
     }
     // Not held otherwise only where the folder takes no new file: no page can hold it there,
     // and no copy can be made either, so the keys go in place as they always did.
-    removeAbandonedCopies(outcome.fileName);
-
+    removeAbandonedCopies(commit.outcome.fileName);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const FileFacts facts = fileFacts(target);
-        if (facts.folder || facts.linked || (facts.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            return writeInPlace(ini, keys, outcome);
+        if (auto done = commitRound(commit, beforeRename)) {
+            return *done;
         }
-        std::string before;
-        DWORD unread = 0;
-        if (facts.exists && !readFileBytes(target, before, unread)) {
-            return writeInPlace(ini, keys, outcome);
-        }
-        StagedCopy copy(outcome.fileName, before);
-        if (!copy.valid()) {
-            // A folder that lets the user change apps.ini but not create files: in place, as
-            // before copies. A full disk is not this case: a rewrite there can cut the file.
-            if (copy.error() == ERROR_ACCESS_DENIED && opensForWriting(target)) {
-                return writeInPlace(ini, keys, outcome);
-            }
-            outcome.systemError = copy.error();
-            return outcome;
-        }
-        AppsIni staged;
-        staged.SetFileName(copy.path().c_str());
-        if (!writeKeys(staged, keys, outcome.systemError)) {
-            return outcome;
-        }
-        const DWORD kept = facts.attributes & kKeptAttributes;
-        if (kept != 0) {
-            SetFileAttributesW(copy.widePath().c_str(), kept);
-        }
-        if (!flushFile(copy.widePath(), outcome.systemError)) {
-            return outcome;
-        }
-        if (beforeRename) {
-            beforeRename();
-        }
-        if (!unchanged(target, facts.exists, before)) {
-            continue; // another program wrote apps.ini: start again from what it holds now
-        }
-        const DWORD refused = renameOver(copy.widePath(), target);
-        if (refused == 0) {
-            copy.renamed();
-            outcome.saved = true;
-            return outcome;
-        }
-        if (heldByAnother(refused)) {
-            return writeInPlace(ini, keys, outcome);
-        }
-        outcome.systemError = refused;
-        return outcome;
     }
-    return outcome; // apps.ini kept changing: not saved
+    return commit.outcome; // apps.ini kept changing: not saved
 }

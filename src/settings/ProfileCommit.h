@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,13 +30,9 @@ struct ProfileKey {
 // The twelve keys of a profile, in the order they are written.
 std::vector<ProfileKey> profileKeys(const SetupProfile& profile);
 
-// Called once the keys are in the private copy and flushed, just before the commit checks that
-// apps.ini is still as it was copied: lets a test write apps.ini as another program would.
-using BeforeRename = std::function<void()>;
-
 // Writes the twelve profile keys into apps.ini, then reads them back: a write the system
 // reports as done can still have lost the value. Other keys of the file are left alone.
 // The keys go into a private copy of apps.ini that then takes its place in one step, so a
 // process ended at any moment leaves apps.ini as it was or with all twelve keys. Commits of
 // other pages wait for each other; a change made by another program meanwhile is kept.
-CommitOutcome commitProfile(const SetupProfile& profile, const BeforeRename& beforeRename = {});
+CommitOutcome commitProfile(const SetupProfile& profile);

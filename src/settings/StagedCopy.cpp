@@ -1,15 +1,14 @@
 #include "settings/StagedCopy.h"
 
-#include "platform/FileSwap.h"
-#include "platform/PathText.h"
+#include "platform/FileBytes.h"
 #include "platform/KernelHandles.h"
+#include "platform/PathText.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cwchar>
 
 namespace {
-constexpr char kSuffix[] = ".commit";
+constexpr wchar_t kSuffix[] = L".commit";
 constexpr int kNameTries = 16;
 
 // When a process started, on the system's clock; 0 when it cannot be told.
@@ -22,15 +21,6 @@ unsigned long long startOf(HANDLE process) {
         return 0;
     }
     return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
-// target.<pid>.<process start>.<serial>.commit: the process start tells a pid used again
-// by a later process from the one that made the copy.
-std::string copyName(const std::string& target, unsigned long long serial) {
-    char tail[80];
-    std::snprintf(tail, sizeof tail, ".%lu.%llx.%llx%s", GetCurrentProcessId(),
-                  startOf(GetCurrentProcess()), serial, kSuffix);
-    return target + tail;
 }
 
 // Whether the process named in a copy's name is still the one that made it.
@@ -49,20 +39,20 @@ bool makerRuns(DWORD pid, unsigned long long start) {
 }
 
 // Reads "<pid>.<start>.<serial>.commit"; false for any other name.
-bool parseCopyTail(const char* tail, DWORD& pid, unsigned long long& start) {
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(tail, &end, 10);
-    if (end == tail || *end != '.') {
+bool parseCopyTail(const wchar_t* tail, DWORD& pid, unsigned long long& start) {
+    wchar_t* end = nullptr;
+    const unsigned long number = std::wcstoul(tail, &end, 10);
+    if (end == tail || *end != L'.') {
         return false;
     }
-    const char* next = end + 1;
-    start = std::strtoull(next, &end, 16);
-    if (end == next || *end != '.') {
+    const wchar_t* next = end + 1;
+    start = std::wcstoull(next, &end, 16);
+    if (end == next || *end != L'.') {
         return false;
     }
     next = end + 1;
-    std::strtoull(next, &end, 16);
-    if (end == next || std::string(end) != kSuffix) {
+    std::wcstoull(next, &end, 16);
+    if (end == next || std::wcscmp(end, kSuffix) != 0) {
         return false;
     }
     pid = static_cast<DWORD>(number);
@@ -70,19 +60,29 @@ bool parseCopyTail(const char* tail, DWORD& pid, unsigned long long& start) {
 }
 } // namespace
 
-StagedCopy::StagedCopy(const std::string& target, const std::string& bytes) {
+std::string stagedCopyName(const std::string& target, DWORD pid, unsigned long long start,
+                           unsigned long long serial) {
+    char tail[80];
+    std::snprintf(tail, sizeof tail, ".%lu.%llx.%llx.commit", static_cast<unsigned long>(pid),
+                  start, serial);
+    return target + tail;
+}
+
+StagedCopy::StagedCopy(const std::string& target, std::string_view bytes) {
     // The tick makes the name new within this process too; a clash is tried again.
     const unsigned long long tick = GetTickCount64();
+    const unsigned long long start = startOf(GetCurrentProcess());
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
-        const std::string name = copyName(target, tick + static_cast<unsigned>(attempt));
-        const std::wstring wide = ::widePath(name);
-        if (createFileWithBytes(wide, bytes, error_)) {
-            path_ = name;
-            widePath_ = wide;
-            error_ = 0;
+        const std::string name = stagedCopyName(target, GetCurrentProcessId(), start,
+                                                tick + static_cast<unsigned>(attempt));
+        const std::wstring wide = widePath(name);
+        result_ = createFileWithBytes(wide, bytes);
+        if (result_) {
+            ansiPath_ = name;
+            path_ = wide;
             return;
         }
-        if (error_ != ERROR_FILE_EXISTS && error_ != ERROR_ALREADY_EXISTS) {
+        if (result_.code() != ERROR_FILE_EXISTS && result_.code() != ERROR_ALREADY_EXISTS) {
             return;
         }
     }
@@ -90,25 +90,26 @@ StagedCopy::StagedCopy(const std::string& target, const std::string& bytes) {
 
 StagedCopy::~StagedCopy() {
     if (valid()) {
-        DeleteFileW(widePath_.c_str());
+        DeleteFileW(path_.c_str());
     }
 }
 
 void removeAbandonedCopies(const std::string& target) {
-    const size_t nameStart = target.find_last_of("\\/") + 1;
-    const std::string folder = target.substr(0, nameStart);
-    const std::string prefix = target.substr(nameStart) + ".";
-    WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA((target + ".*" + kSuffix).c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
-        const std::string name = found.cFileName;
+    const std::wstring wide = widePath(target);
+    const size_t nameStart = wide.find_last_of(L"\\/") + 1;
+    const std::wstring folder = wide.substr(0, nameStart);
+    const std::wstring prefix = wide.substr(nameStart) + L".";
+    WIN32_FIND_DATAW found;
+    const FindHandle find(FindFirstFileW((wide + L".*" + kSuffix).c_str(), &found));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
+        const std::wstring name = found.cFileName;
         DWORD pid = 0;
         unsigned long long start = 0;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            _strnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
+            _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
             !parseCopyTail(name.c_str() + prefix.size(), pid, start) || makerRuns(pid, start)) {
             continue;
         }
-        DeleteFileA((folder + name).c_str());
+        DeleteFileW((folder + name).c_str());
     }
 }

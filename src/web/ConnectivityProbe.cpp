@@ -24,8 +24,7 @@ struct Lookup {
     }
 };
 
-} // namespace
-
+// The system's resolver on a worker thread, waited for until the deadline.
 bool resolvesInTime(const char* host, const Deadline& deadline) {
     // A null name would make the resolver answer with the local machine.
     if (host == nullptr || *host == '\0') {
@@ -35,13 +34,25 @@ bool resolvesInTime(const char* host, const Deadline& deadline) {
     lookup->host = host;
     return runBounded([lookup] { lookup->run(); }, [] {}, deadline) && lookup->found;
 }
+} // namespace
 
 ProbeTargets configuredProbeTargets() {
     return {kMainHost, kProbeImageUrl};
 }
 
+// Declared for tests in ConnectivityProbeTesting.h, which the program never includes.
+bool probeConnectivityWith(const ProbeTargets& targets, const Deadline& deadline,
+                           const ProbeDownload& download,
+                           const std::function<bool(const char*, const Deadline&)>& lookup);
+
 bool probeConnectivity(const ProbeTargets& targets, const Deadline& deadline,
-                       const ProbeDownload& download, const ProbeLookup& lookup) {
+                       const ProbeDownload& download) {
+    return probeConnectivityWith(targets, deadline, download, resolvesInTime);
+}
+
+bool probeConnectivityWith(const ProbeTargets& targets, const Deadline& deadline,
+                           const ProbeDownload& download,
+                           const std::function<bool(const char*, const Deadline&)>& lookup) {
     // Drawn first, whichever stage decides.
     const std::string suffix = "?rnd=" + DecimalText(std::rand());
     if (lookup(targets.mainHost, deadline)) {

@@ -1,5 +1,6 @@
 #include "web/WebClient.h"
 
+#include "platform/FileBytes.h"
 #include "platform/Folders.h"
 #include "platform/KernelHandles.h"
 #include "web/ConnectivityProbe.h"
@@ -38,12 +39,8 @@ SystemResult saveAnswer(const std::string& body, const std::string& path) {
     if (!file.valid()) {
         return SystemResult::lastError();
     }
-    DWORD written = 0;
-    const auto size = static_cast<DWORD>(body.size());
-    if (!WriteFile(file.get(), body.data(), size, &written, nullptr)) {
-        return SystemResult::lastError();
-    }
-    return written == size ? result : SystemResult::failed(0);
+    const SystemResult written = writeAll(file.get(), body);
+    return written ? result : written;
 }
 } // namespace
 
@@ -107,37 +104,28 @@ FileFetch WebClient::fetchFile(std::string url, std::string path) {
 }
 
 bool WebClient::FetchToMemory(const char* url) {
-    return fetchToMemoryProbing(*this, url, configuredProbeTargets());
-}
-
-bool WebClient::IsInternetReachable() {
-    return probeConnectivity(*this, configuredProbeTargets());
-}
-
-bool probeConnectivity(WebClient& client, const ProbeTargets& targets) {
-    return probeConnectivity(targets, client.callDeadline(),
-                             [&client](const std::string& url, const std::string& path) {
-                                 return client.FetchToFile(url, path);
-                             });
-}
-
-bool fetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets) {
     if (url == nullptr) {
         return false;
     }
     std::string text;
     bool result = false;
     try {
-        result = client.downloadText(url, targets, text);
+        result = downloadText(url, text);
     } catch (const std::exception&) {
         result = false;
     }
-    client.body_ = std::move(text); // what was read so far, even after a failure
+    body_ = std::move(text); // what was read so far, even after a failure
     return result;
 }
 
-bool WebClient::downloadText(const char* url, const ProbeTargets& targets, std::string& text) {
-    if (!probeConnectivity(*this, targets)) {
+bool WebClient::IsInternetReachable() {
+    return probeConnectivity(
+        probe_, callDeadline(),
+        [this](const std::string& url, const std::string& path) { return FetchToFile(url, path); });
+}
+
+bool WebClient::downloadText(const char* url, std::string& text) {
+    if (!IsInternetReachable()) {
         return false;
     }
     // Sent exactly as the caller wrote it: no cache buster, no escaping.

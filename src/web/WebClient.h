@@ -2,13 +2,13 @@
 
 #include "platform/Deadline.h"
 #include "platform/SystemResult.h"
+#include "web/ConnectivityProbe.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 struct HttpAnswer;
-struct ProbeTargets;
 
 // What became of one download into a file: saved; no usable answer came (not answered); or
 // the answer came and could not be written, for the reason written gives.
@@ -48,11 +48,14 @@ public:
     // When a call that starts now must be over.
     Deadline callDeadline() const;
 
+protected:
+    // The hosts the connectivity probe asks: the configured ones for every client of the
+    // program.
+    ProbeTargets probe_ = configuredProbeTargets();
+
 private:
-    friend bool fetchToMemoryProbing(WebClient& client, const char* url,
-                                     const ProbeTargets& targets);
     // The probe, then the GET of url with its answer appended to text.
-    bool downloadText(const char* url, const ProbeTargets& targets, std::string& text);
+    bool downloadText(const char* url, std::string& text);
     // Records the answer's status; true when it is below 300 and the whole answer came,
     // else lastError tells why.
     bool acceptAnswer(const HttpAnswer& answer);
@@ -62,9 +65,3 @@ private:
     std::string lastError_;
     uint32_t statusCode_ = 0;
 };
-
-// The connectivity probe run by client: within its call deadline, the probe image through
-// its FetchToFile.
-bool probeConnectivity(WebClient& client, const ProbeTargets& targets);
-// FetchToMemory with the probe aimed at targets; FetchToMemory passes the configured ones.
-bool fetchToMemoryProbing(WebClient& client, const char* url, const ProbeTargets& targets);

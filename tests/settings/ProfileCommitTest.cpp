@@ -5,6 +5,8 @@
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
+#include "settings/ProfileCommitTesting.h"
+#include "settings/StagedCopy.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -80,11 +82,6 @@ unsigned long long ownStart() {
     return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-std::string copyName(const std::string& target, unsigned long pid, unsigned long long start) {
-    char tail[80];
-    std::snprintf(tail, sizeof tail, ".%lu.%llx.1f.commit", pid, start);
-    return target + tail;
-}
 // The object earlier pages locked apps.ini with: anyone on the machine could make it first and
 // hold it (FNV-1a of the upper-cased full path).
 std::wstring earlierLockName(const std::string& path) {
@@ -233,7 +230,7 @@ TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
     const std::string path = appsIniPath();
     writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n");
     int writes = 0;
-    const CommitOutcome outcome = commitProfile(resolvedProfile(), [&] {
+    const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
         if (++writes == 1) {
             WritePrivateProfileStringA("Other", "foreign", "kept", path.c_str());
         }
@@ -250,7 +247,7 @@ TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
 
     // A file that never holds still is left to its writer and the answers are not saved.
     writes = 0;
-    const CommitOutcome restless = commitProfile(resolvedProfile(), [&] {
+    const CommitOutcome restless = commitProfileWith(resolvedProfile(), [&] {
         WritePrivateProfileStringA("Other", "round", std::to_string(++writes).c_str(),
                                    path.c_str());
     });
@@ -273,9 +270,9 @@ TEST(ProfileCommit, AnyValueReadsBackAsSaved) {
 
 TEST(ProfileCommit, RemovesOnlyCopiesWhoseProcessEnded) {
     const std::string path = appsIniPath();
-    const std::string live = copyName(path, GetCurrentProcessId(), ownStart());
-    const std::string reused = copyName(path, GetCurrentProcessId(), ownStart() + 1);
-    const std::string gone = copyName(path, 0xFFFFFFF0ul, 1);
+    const std::string live = stagedCopyName(path, GetCurrentProcessId(), ownStart(), 0x1f);
+    const std::string reused = stagedCopyName(path, GetCurrentProcessId(), ownStart() + 1, 0x1f);
+    const std::string gone = stagedCopyName(path, 0xFFFFFFF0ul, 1, 0x1f);
     for (const std::string& copy : {live, reused, gone}) {
         writeWholeFile(copy, "[Torn]\r\n");
     }
@@ -310,7 +307,7 @@ TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
     const std::string path = appsIniPath();
     writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HELD\r\n");
     FileHandle held; // open without delete sharing: the file cannot be renamed over
-    EXPECT_TRUE(commitProfile(resolvedProfile(), [&] {
+    EXPECT_TRUE(commitProfileWith(resolvedProfile(), [&] {
                     held.reset(CreateFileA(path.c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -25,7 +25,8 @@ template <class Call> ULONGLONG timed(Call call) {
 
 // Threads of this process now.
 int threadCount() {
-    const SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    // A snapshot answers INVALID_HANDLE_VALUE on failure, as files do.
+    const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     int count = 0;

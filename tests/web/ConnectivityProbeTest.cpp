@@ -2,10 +2,10 @@
 #include "platform/Folders.h"
 #include "platform/ModulePaths.h"
 #include "support/TestFolders.h"
-#include "web/ConnectivityProbe.h"
+#include "web/ConnectivityProbeTesting.h"
 #include "web/Endpoints.h"
 #include "web/StubLog.h"
-#include "web/WebClient.h"
+#include "web/WebClientTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +26,15 @@ const std::string kBlankGif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\x0
 
 class ConnectivityProbe : public ::testing::Test {
 protected:
-    WebClient client;
+    ProbeAimedClient client;
     StubLog log;
 
     void SetUp() override { DeleteFileA(kProbeImageFile.c_str()); }
+    // The probe as a client runs it: its image through the client's FetchToFile.
+    bool probe(const ProbeTargets& targets) {
+        client.aimProbeAt(targets);
+        return client.IsInternetReachable();
+    }
     void TearDown() override { DeleteFileA(kProbeImageFile.c_str()); }
 };
 } // namespace
@@ -39,10 +44,10 @@ TEST_F(ConnectivityProbe, AResolvingMainHostDecidesWithoutAnyRequest) {
     std::rand();
     const int afterOneDraw = std::rand();
     std::srand(99);
-    EXPECT_TRUE(probeConnectivity(client, {"localhost", kProbeImageUrl}));
+    EXPECT_TRUE(probe({"localhost", kProbeImageUrl}));
     EXPECT_EQ(afterOneDraw, std::rand()); // one number per probe, even when the lookup decides
 
-    EXPECT_TRUE(client.IsInternetReachable()); // the loopback build's main host is localhost
+    EXPECT_TRUE(WebClient().IsInternetReachable()); // the loopback build's main host is localhost
     EXPECT_TRUE(log.requests().empty());
     EXPECT_FALSE(FileExists(kProbeImageFile));
 }
@@ -52,7 +57,7 @@ TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
     const int first = std::rand();
     const int second = std::rand();
     std::srand(7);
-    EXPECT_TRUE(probeConnectivity(client, {kUnresolvableHost, kProbeImageUrl}));
+    EXPECT_TRUE(probe({kUnresolvableHost, kProbeImageUrl}));
     EXPECT_EQ(kBlankGif, readWholeFile(kProbeImageFile));
 
     const auto requests = log.requests();
@@ -65,8 +70,8 @@ TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
     ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
     const StubLog afterwards;
     const std::string failingImage = stubUrl("/status/404");
-    EXPECT_FALSE(fetchToMemoryProbing(client, stubUrl("/echo/caller").c_str(),
-                                      {kUnresolvableHost, failingImage.c_str()}));
+    client.aimProbeAt({kUnresolvableHost, failingImage.c_str()});
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/echo/caller").c_str()));
     EXPECT_EQ("", client.body());
     EXPECT_EQ(404u, client.statusCode()); // left by the probe's own download
     EXPECT_EQ("HTTP Status = 404 Not Found - object not found; The server has not found anything "
@@ -88,8 +93,8 @@ TEST_F(ConnectivityProbe, ALookupThatUsesUpTheTimeLeavesNoneForTheImage) {
         return client.FetchToFile(url, path);
     };
     const ULONGLONG start = GetTickCount64();
-    EXPECT_FALSE(
-        probeConnectivity({"localhost", kProbeImageUrl}, Deadline::after(500), image, slowLookup));
+    EXPECT_FALSE(probeConnectivityWith({"localhost", kProbeImageUrl}, Deadline::after(500), image,
+                                       slowLookup));
     EXPECT_LT(GetTickCount64() - start, 800u); // the caller can tell the user within its bound
     EXPECT_TRUE(log.requests().empty());
     EXPECT_FALSE(FileExists(kProbeImageFile));
