@@ -23,10 +23,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import journeys  # noqa: E402
 from contract import (ENDING_STAGES, GENDER, LOC_ID, PROFILE_SECTION, SETTINGS_FILE,  # noqa: E402
-                      STAGE_ACCEPTED, STAGE_PATH, YOB, stage_of)
+                      STAGE_ACCEPTED, STAGE_PATH, YOB, profile_keys_in, stage_of)
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
-from pagerun import PROFILE_SECTION, Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
+from pagerun import Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
 from proxy_stub import ProxyStub  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
@@ -426,7 +426,7 @@ class Faults(Journey):
                 machine.driver.click(NEXT)
             for machine, place in zip(machines, places.values()):
                 self.assertEqual(machine.driver.exit_code(NEXT_WITHIN * 1000), 1, round_)
-                self.assertEqual(read_ini(machine.apps_ini)[PROFILE_SECTION]["locID"], place[0],
+                self.assertEqual(profile_keys_in(read_ini(machine.apps_ini))[LOC_ID], place[0],
                                  f"round {round_}: each machine saves its own place")
         self.assertFalse(os.path.exists(os.path.join(share, "temp", "loc.xml")))
 
@@ -460,7 +460,8 @@ class Faults(Journey):
         run.driver.hold(lock)
         self.type_place_and_year(run, "Springfield")
         text, took = self.timed(lambda: self.next_to_box(run, SETUP_BOX), "held lock: Next to box")
-        self.assertRegex(text, r"^Your answers could not be saved to .*apps\.ini\.\r\n\r\n"
+        self.assertRegex(text, r"^Your answers could not be saved to .*" + re.escape(SETTINGS_FILE)
+                               + r"\.\r\n\r\n"
                                r"Another program is saving these settings right now\. "
                                r"Please try again in a moment\.$")
         self.assertLess(took, NEXT_WITHIN)
@@ -483,7 +484,7 @@ class Faults(Journey):
         self.type_place_and_year(run, "Springfield")
         self.accept(run)
         self.assertCommitted(run, SPRINGFIELD_IL)
-        self.assertEqual(os.listdir(folder), ["apps.ini"])
+        self.assertEqual(os.listdir(folder), [SETTINGS_FILE])
 
     def test_a_full_disk_leaves_apps_ini_as_it_was(self):
         """apps.ini (old profile first, InstallID last) on a small file system with no room
