@@ -25,7 +25,7 @@ public:
     // box's or the picker's loop, or sent while the page waits) is dropped, not nested.
     bool beginCommand();
     void endCommand() { busy_ = false; }
-    // Set once "90" or "91" is on its way: nothing is handled afterwards.
+    // Set once the accepting or leaving stage is on its way: nothing is handled afterwards.
     void markEnded() { ended_ = true; }
     bool ended() const { return ended_; }
 

@@ -5,16 +5,13 @@
 #include "app/SetupPage.h"
 #include "app/WaitCursor.h"
 #include "beacon/StageBeacon.h"
+#include "beacon/StageCodes.h"
 #include "resource.h"
 #include "web/Endpoints.h"
 
 #include <shellapi.h>
 
 namespace {
-constexpr char kStageOpened[] = "17";
-constexpr char kStageAccepted[] = "90";
-constexpr char kStageLeft[] = "91";
-
 // The page's turn for one command that may wait or open a window; not taken while another
 // command has it or after the page has ended.
 class CommandTurn {
@@ -98,7 +95,7 @@ void onCommand(HWND window, int command) {
 INT_PTR CALLBACK SetupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         currentPage = std::make_unique<SetupPage>(window);
-        const CommandTurn opening(*currentPage); // no command runs while "17" is reported
+        const CommandTurn opening(*currentPage); // no command runs while the opening is reported
         SendStage(kStageOpened, "");
         return 0;
     }

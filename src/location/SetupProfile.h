@@ -4,7 +4,7 @@
 
 #include <string>
 
-// The twelve answers of the page; each field is written to apps.ini under its own name.
+// The answers of the page; each field is written to apps.ini under its own name.
 class SetupProfile {
 public:
     // Stamped with the local date of creation.

@@ -49,7 +49,7 @@ bool landed(const AppsIni& ini, const ProfileKey& entry) {
     return comparable(read) == comparable(written);
 }
 
-// The twelve writes and their read-back; the first failed write's reason goes to error.
+// The writes and their read-back; the first failed write's reason goes to error.
 bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
     for (const ProfileKey& entry : keys) {
         if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {

@@ -20,19 +20,19 @@ struct CommitOutcome {
     bool busy = false;     // another page or program kept apps.ini's lock past the wait
 };
 
-// One of the twelve keys a commit writes.
+// One of the keys a commit writes.
 struct ProfileKey {
     const char* section;
     const char* key;
     std::string value;
 };
 
-// The twelve keys of a profile, in the order they are written.
+// The keys of a profile, in the order they are written: the program's one table of them.
 std::vector<ProfileKey> profileKeys(const SetupProfile& profile);
 
-// Writes the twelve profile keys into apps.ini, then reads them back: a write the system
+// Writes the profile keys into apps.ini, then reads them back: a write the system
 // reports as done can still have lost the value. Other keys of the file are left alone.
 // The keys go into a private copy of apps.ini that then takes its place in one step, so a
-// process ended at any moment leaves apps.ini as it was or with all twelve keys. Commits of
+// process ended at any moment leaves apps.ini as it was or with all the keys. Commits of
 // other pages wait for each other; a change made by another program meanwhile is kept.
 CommitOutcome commitProfile(const SetupProfile& profile);

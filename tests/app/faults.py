@@ -22,9 +22,11 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import journeys  # noqa: E402
+from contract import (ENDING_STAGES, GENDER, LOC_ID, PROFILE_SECTION, SETTINGS_FILE,  # noqa: E402
+                      STAGE_ACCEPTED, STAGE_PATH, YOB, profile_keys_in, stage_of)
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
-from pagerun import PROFILE_SECTION, Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
+from pagerun import Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
 from proxy_stub import ProxyStub  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
@@ -138,7 +140,7 @@ class Faults(Journey):
         self.assertLess(took, within)
 
     def test_a_silent_stage_server_delays_neither_opening_nor_leaving(self):
-        silent = {"/5/": Reply(fault="silent")}
+        silent = {STAGE_PATH: Reply(fault="silent")}
         run, took = self.timed(lambda: self.open_page(FOUND, routes=silent), "silent stages: opening")
         self.assertLess(took, OPEN_WITHIN, "page shown and answering")
         run.driver.click(BACK)
@@ -178,7 +180,7 @@ class Faults(Journey):
         print(f"  stalled search: {probes} probes, {hung} flagged hung, {unanswered} WM_NULL "
               f"unanswered, worst WM_NULL {worst} ms", file=sys.stderr)
         self.assertEqual(d.box(SETUP_BOX, NEXT_WITHIN * 1000), NOT_RECOGNISED)
-        self.assertFalse([p for p in run.stub.paths() if p.startswith("/5/9")], "no stage")
+        self.assertFalse([p for p in run.stub.paths() if stage_of(p) in ENDING_STAGES], "no stage")
         self.assertEqual((hung, unanswered), (0, 0), f"out of {probes} probes")
         self.assertGreaterEqual(probes, 30)
         self.assertLessEqual(worst, 200, "ms to answer WM_NULL")
@@ -188,9 +190,10 @@ class Faults(Journey):
         self.assertNothingCommitted(run)
 
     def test_a_failing_detail_service_or_acceptance_report_still_accepts(self):
+        accepted = STAGE_PATH + STAGE_ACCEPTED
         cases = {
             "detail drips": ({"/weather/local/": fault("drip")}, ("", "", "", "")),
-            "stage 90 silent": ({"/5/90": Reply(fault="silent")}, None),
+            f"stage {STAGE_ACCEPTED} silent": ({accepted: Reply(fault="silent")}, None),
         }
         for name, (routes, details) in cases.items():
             with self.subTest(case=name):
@@ -423,7 +426,7 @@ class Faults(Journey):
                 machine.driver.click(NEXT)
             for machine, place in zip(machines, places.values()):
                 self.assertEqual(machine.driver.exit_code(NEXT_WITHIN * 1000), 1, round_)
-                self.assertEqual(read_ini(machine.apps_ini)[PROFILE_SECTION]["locID"], place[0],
+                self.assertEqual(profile_keys_in(read_ini(machine.apps_ini))[LOC_ID], place[0],
                                  f"round {round_}: each machine saves its own place")
         self.assertFalse(os.path.exists(os.path.join(share, "temp", "loc.xml")))
 
@@ -436,17 +439,19 @@ class Faults(Journey):
         self.type_place_and_year(run, "Springfield")
         text = self.next_to_box(run, SETUP_BOX)
         self.assertRegex(text, r"^Your answers could not be saved to [A-Z]:\\.*\\Talvora\\Corvane"
-                               r"\\apps\.ini\.(\r\n\r\n\S.*)?$")
+                               r"\\" + re.escape(SETTINGS_FILE) + r"\.(\r\n\r\n\S.*)?$")
         run.driver.box_ok(SETUP_BOX)
         self.assertIsNone(run.process.poll(), "the page must stay open")
-        self.assertFalse([p for p in run.stub.paths() if p.startswith("/5/90")], "no stage 90")
+        self.assertFalse([p for p in run.stub.paths() if stage_of(p) == STAGE_ACCEPTED],
+                         f"no stage {STAGE_ACCEPTED}")
 
         os.rmdir(run.suite.apps_ini)
         with open(run.suite.apps_ini, "wb") as f:
             f.write(run.initial_ini)
         run.stub.clear()
         self.accept(run)
-        self.assertEqual(run.stub.paths(), [run.beacon(90)], "no new search, then accepted")
+        self.assertEqual(run.stub.paths(), [run.beacon(STAGE_ACCEPTED)],
+                         "no new search, then accepted")
         self.assertCommitted(run, SPRINGFIELD_IL)
 
     def test_a_settings_lock_held_by_another_program_is_named_as_the_reason(self):
@@ -455,7 +460,8 @@ class Faults(Journey):
         run.driver.hold(lock)
         self.type_place_and_year(run, "Springfield")
         text, took = self.timed(lambda: self.next_to_box(run, SETUP_BOX), "held lock: Next to box")
-        self.assertRegex(text, r"^Your answers could not be saved to .*apps\.ini\.\r\n\r\n"
+        self.assertRegex(text, r"^Your answers could not be saved to .*" + re.escape(SETTINGS_FILE)
+                               + r"\.\r\n\r\n"
                                r"Another program is saving these settings right now\. "
                                r"Please try again in a moment\.$")
         self.assertLess(took, NEXT_WITHIN)
@@ -478,7 +484,7 @@ class Faults(Journey):
         self.type_place_and_year(run, "Springfield")
         self.accept(run)
         self.assertCommitted(run, SPRINGFIELD_IL)
-        self.assertEqual(os.listdir(folder), ["apps.ini"])
+        self.assertEqual(os.listdir(folder), [SETTINGS_FILE])
 
     def test_a_full_disk_leaves_apps_ini_as_it_was(self):
         """apps.ini (old profile first, InstallID last) on a small file system with no room
@@ -497,10 +503,10 @@ class Faults(Journey):
         self.addCleanup(os.makedirs, folder)
         self.addCleanup(os.unlink, folder)
 
-        # Sized to end just short of a 4 KiB page: the twelve keys need a page more than
+        # Sized to end just short of a 4 KiB page: the page's keys need a page more than
         # rewriting the file frees.
-        head = ("[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=60\r\ngender=M\r\n"
-                "locID=USNY0996\r\n[Other\\Program]\r\n"
+        head = (f"[{PROFILE_SECTION}]\r\n{YOB.name}=60\r\n{GENDER.name}=M\r\n"
+                f"{LOC_ID.name}=USNY0996\r\n[Other\\Program]\r\n"
                 + "".join(f"key{n:04d}=value {n}\r\n" for n in range(1000)))
         tail = f"[Software\\Talvora]\r\nInstallID={journeys.PageRun.INSTALL_ID}\r\n"
         pad = 5 * 4096 - 80 - len(head) - len(tail) - len("pad=\r\n")
@@ -532,9 +538,10 @@ class Faults(Journey):
             text = None
         assert_untouched("after Next")
         self.assertRegex(text or f"exit code {run.exit_code()}",
-                         r"^Your answers could not be saved to .*apps\.ini\.")
+                         r"^Your answers could not be saved to .*" + re.escape(SETTINGS_FILE)
+                         + r"\.")
         run.driver.box_ok(SETUP_BOX)
-        self.assertEqual(sorted(os.listdir(mount)), ["apps.ini", "filler"], "no copy left")
+        self.assertEqual(sorted(os.listdir(mount)), [SETTINGS_FILE, "filler"], "no copy left")
         self.leave_by_back(run)
         assert_untouched("after Back")
 

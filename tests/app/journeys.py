@@ -19,10 +19,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
-from pagerun import (APPS_SECTION, BACK, CELSIUS, DISPLAY_SECTION, FAHRENHEIT,  # noqa: E402
-                     FEMALE, HELP_BOX, MALE, NEXT, PAGE, PICKER, PICKER_CANCEL, PICKER_LIST,
-                     PICKER_OK, PLACE, PRIVACY_LINK, PROFILE_SECTION, SETUP_BOX, TITLE,
-                     VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun, apps_ini_path)
+from contract import (EA, ENDING_STAGES, GENDER, LOC_COUNTRY, LOC_DISPLAY_NAME,  # noqa: E402
+                      LOC_DMA, LOC_ID, LOC_STATE, LOC_TYPE, LOC_ZIP, PROFILE_KEYS, STAGE_ACCEPTED,
+                      STAGE_LEFT, STAGE_OPENED, SU, TEMPERATURE, YOB, profile_keys_in, stage_of)
+from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, MALE, NEXT, PAGE,  # noqa: E402
+                     PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE, PRIVACY_LINK,
+                     SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun,
+                     apps_ini_path)
 from unittest_run import run_cases  # noqa: E402
 from vendor_stub import Reply, VendorStub, xml  # noqa: E402
 
@@ -143,17 +146,16 @@ class Journey(unittest.TestCase):
     def assertCommitted(self, run, place, details=("US", "648", "IL", "62701"), yob="75",
                         gender="F", temperature="F"):
         ini = run.ini()
-        apps = ini.get(APPS_SECTION, {})
-        self.assertEqual(set(apps), {"ea", "su"})
-        self.assertIn(apps["ea"], run.opened, "ea is the day the page opened")
-        self.assertEqual(apps["su"], apps["ea"])
-        self.assertEqual(ini.get(DISPLAY_SECTION), {"temperature": temperature})
+        written = profile_keys_in(ini)
+        self.assertEqual(set(written), set(PROFILE_KEYS), "the profile's keys, no others")
+        self.assertIn(written[EA], run.opened, "ea is the day the page opened")
+        self.assertEqual(written[SU], written[EA])
         country, dma, state, zip_code = details
         place_id, place_type, name = place
-        self.assertEqual(ini.get(PROFILE_SECTION), {
-            "yob": yob, "gender": gender, "locCountry": country, "locDisplayName": name,
-            "locDMA": dma, "locID": place_id, "locState": state, "locType": place_type,
-            "locZip": zip_code})
+        expected = {TEMPERATURE: temperature, YOB: yob, GENDER: gender, LOC_COUNTRY: country,
+                    LOC_DISPLAY_NAME: name, LOC_DMA: dma, LOC_ID: place_id, LOC_STATE: state,
+                    LOC_TYPE: place_type, LOC_ZIP: zip_code}
+        self.assertEqual({key: written[key] for key in expected}, expected)
         self.assertEqual(ini.get(VENDOR_SECTION), {"InstallID": PageRun.INSTALL_ID})
 
     def assertNothingCommitted(self, run):
@@ -214,8 +216,8 @@ class ResolvedPlaces(Journey):
         self.type_place_and_year(run, "Springfield")
         d.click(NEXT)
         self.assertExit(run, 1)
-        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
-                               detail_path("USIL0453"), run.beacon(90)])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield"),
+                               detail_path("USIL0453"), run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SPRINGFIELD_IL)
         self.assertEqual(run.answer_file("loc.xml"), search.encode())
         self.assertEqual(run.answer_file("xloc.xml"), detail_answer().encode())
@@ -234,8 +236,8 @@ class ResolvedPlaces(Journey):
         d.click(PICKER_OK)
         self.assertExit(run, 1)
         self.assertCommitted(run, SPRINGFIELD_MA, yob="02")
-        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
-                               detail_path(SPRINGFIELD_MA[0]), run.beacon(90)])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield"),
+                               detail_path(SPRINGFIELD_MA[0]), run.beacon(STAGE_ACCEPTED)])
 
     def test_cancelled_picker_shows_nothing_and_next_searches_again(self):
         run = self.open_picker()
@@ -246,7 +248,7 @@ class ResolvedPlaces(Journey):
         d.use()
         d.sync()
         self.assertEqual(d.windows(), [PAGE])
-        self.assertPaths(run, [run.beacon(17), *search_paths("ville")])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("ville")])
 
         run.stub.clear()
         d.click(NEXT)
@@ -268,7 +270,7 @@ class ResolvedPlaces(Journey):
         d.use()
         d.sync()
         self.assertEqual(d.windows(), [PAGE])
-        self.assertPaths(run, [run.beacon(17), *search_paths("ville")])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("ville")])
         self.leave_by_back(run)
         self.assertNothingCommitted(run)
 
@@ -279,7 +281,7 @@ class ResolvedPlaces(Journey):
         self.assertEqual(self.next_to_box(run, YEAR_BOX), SET_YEAR)
         d.box_ok(YEAR_BOX)
         self.assertPageWaits(run, YEAR)
-        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield"),
                                detail_path("USIL0453")])
 
         run.stub.clear()
@@ -287,7 +289,7 @@ class ResolvedPlaces(Journey):
         d.select_string(YEAR, "1994")
         d.click(NEXT)
         self.assertExit(run, 1)
-        self.assertPaths(run, [run.beacon(90)])
+        self.assertPaths(run, [run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SPRINGFIELD_IL, yob="94")
 
     def test_failed_detail_download_commits_empty_details(self):
@@ -297,7 +299,7 @@ class ResolvedPlaces(Journey):
         self.assertExit(run, 1)
         self.assertCommitted(run, SPRINGFIELD_IL, details=("", "", "", ""))
         self.assertIsNone(run.answer_file("xloc.xml"))
-        self.assertEqual(run.stub.paths()[-1], run.beacon(90))
+        self.assertEqual(run.stub.paths()[-1], run.beacon(STAGE_ACCEPTED))
 
     def test_stale_long_answers_do_not_leak_into_new_ones(self):
         padding = "<!-- " + "x" * 6000 + " -->"
@@ -323,9 +325,9 @@ class ResolvedPlaces(Journey):
         self.assertExit(run, 1)
         # The reachability request passes the text as typed; Wine's internet layer writes the
         # blank as %20 on the wire by itself. The "&" stays raw in both requests.
-        self.assertPaths(run, [run.beacon(17),
+        self.assertPaths(run, [run.beacon(STAGE_OPENED),
                                *search_paths("Fort%20Worth%20&%20Dallas"),
-                               detail_path("USTX0210"), run.beacon(90)])
+                               detail_path("USTX0210"), run.beacon(STAGE_ACCEPTED)])
 
 
 class RefusedPlaces(Journey):
@@ -341,38 +343,38 @@ class RefusedPlaces(Journey):
     def leave(self, run):
         run.stub.clear()
         self.leave_by_back(run)
-        self.assertPaths(run, [run.beacon(91)])
+        self.assertPaths(run, [run.beacon(STAGE_LEFT)])
         self.assertNothingCommitted(run)
 
     def test_no_place_typed(self):
         run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
         self.refuse(run, "", ENTER_LOCATION)
-        self.assertPaths(run, [run.beacon(17)])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED)])
         self.leave(run)
 
     def test_place_not_found(self):
         run = self.open_page(xml(search_answer()))
         self.refuse(run, "Nowhere", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(17), *search_paths("Nowhere")])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Nowhere")])
         self.leave(run)
 
     def test_error_answer(self):
         run = self.open_page(xml('<error><err type="0">No such place</err></error>'))
         self.refuse(run, "Nowhere", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(17), *search_paths("Nowhere")])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Nowhere")])
         self.leave(run)
 
     def test_service_unreachable(self):
         run = self.open_page(Reply(503, b"busy"))
         self.refuse(run, "Springfield", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(17), "/search/search/?where=Springfield"])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), "/search/search/?where=Springfield"])
         self.leave(run)
 
     def test_download_failing_after_reachability(self):
         found = xml(search_answer(SPRINGFIELD_IL))
         run = self.open_page(lambda r: Reply(500, b"down") if "rnd=" in r.path else found)
         self.refuse(run, "Springfield", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(17), *search_paths("Springfield")])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield")])
         self.assertIsNone(run.answer_file("loc.xml"))
         self.leave(run)
 
@@ -417,7 +419,7 @@ class LeavingAndAnswers(Journey):
                 run.driver.set_text(PLACE, "Springfield")
                 leave(run.driver)
                 self.assertExit(run, 0)
-                self.assertPaths(run, [run.beacon(17), run.beacon(91)])
+                self.assertPaths(run, [run.beacon(STAGE_OPENED), run.beacon(STAGE_LEFT)])
                 self.assertNothingCommitted(run)
 
     def test_radios_are_followed_to_the_commit(self):
@@ -442,7 +444,7 @@ class LeavingAndAnswers(Journey):
         self.assertEqual(text, HELP_TEXT)
         d.box_ok(HELP_BOX)
         self.assertEqual(d.windows(), [PAGE])
-        self.assertPaths(run, [run.beacon(17)])
+        self.assertPaths(run, [run.beacon(STAGE_OPENED)])
         self.assertEqual([d.checked(c) for c in (CELSIUS, FAHRENHEIT, FEMALE, MALE)],
                          [0, 1, 1, 0])
         self.leave_by_back(run)
@@ -454,7 +456,7 @@ class OneCommandAtATime(Journey):
     and nothing at all once the page has ended."""
 
     def stages(self, run):
-        return [p for p in run.stub.paths() if p.startswith("/5/9")]
+        return [p for p in run.stub.paths() if stage_of(p) in ENDING_STAGES]
 
     def test_five_nexts_at_once(self):
         places = (SPRINGFIELD_IL, SHELBYVILLE)
@@ -471,7 +473,7 @@ class OneCommandAtATime(Journey):
                     self.assertEqual(d.windows(), sorted([PAGE, SETUP_BOX]), "one box")
                     d.box_ok(SETUP_BOX)
                     self.assertPageWaits(run, PLACE)
-                    self.assertPaths(run, [run.beacon(17), *search_paths("Springfield")])
+                    self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield")])
                     self.leave_by_back(run)
                     self.assertNothingCommitted(run)
                     continue
@@ -483,8 +485,8 @@ class OneCommandAtATime(Journey):
                     d.select(PICKER_LIST, 1)
                     d.click(PICKER_OK)
                 self.assertExit(run, 1)
-                self.assertPaths(run, [run.beacon(17), *search_paths("Springfield"),
-                                       detail_path(found[-1][0]), run.beacon(90)])
+                self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield"),
+                                       detail_path(found[-1][0]), run.beacon(STAGE_ACCEPTED)])
                 self.assertCommitted(run, found[-1])
 
     def test_back_while_the_picker_is_open_is_ignored(self):
@@ -498,7 +500,7 @@ class OneCommandAtATime(Journey):
         d.select(PICKER_LIST, 1)
         d.click(PICKER_OK)
         self.assertExit(run, 1)
-        self.assertEqual(self.stages(run), [run.beacon(90)])
+        self.assertEqual(self.stages(run), [run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SHELBYVILLE)
 
     def test_leaving_during_a_next_that_succeeds_changes_nothing(self):
@@ -516,7 +518,7 @@ class OneCommandAtATime(Journey):
                 run.driver.click(NEXT)
                 leave(run.driver)
                 self.assertExit(run, 1)
-                self.assertEqual(self.stages(run), [run.beacon(90)])
+                self.assertEqual(self.stages(run), [run.beacon(STAGE_ACCEPTED)])
                 self.assertCommitted(run, SPRINGFIELD_IL)
 
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The page ended at many different moments of Next's commit. apps.ini holds another
 program's InstallID and 20,000 other keys; after every kill it must hold every one of them and
-either none or all twelve of the page's keys. Copies a killed commit left behind must be gone
+either none or all of the page's keys. Copies a killed commit left behind must be gone
 once the next page has committed.
 
 Same harness and arguments as journeys.py, plus --kills N (how many pages to end).
@@ -18,16 +18,14 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import journeys  # noqa: E402
 from journeys import NEXT, SPRINGFIELD_IL, Journey, search_answer  # noqa: E402
-from pagerun import (APPS_SECTION, DISPLAY_SECTION, PROFILE_SECTION, PageRun,  # noqa: E402
-                     VENDOR_SECTION, read_ini)
+from contract import PROFILE_KEYS, SETTINGS_FILE  # noqa: E402
+from pagerun import PageRun, VENDOR_SECTION, read_ini  # noqa: E402
 from vendor_stub import xml  # noqa: E402
 
 KILLS = 30
 OTHER_KEYS = 20000
 FOUND = xml(search_answer(SPRINGFIELD_IL))
-OURS = {APPS_SECTION: {"ea", "su"}, DISPLAY_SECTION: {"temperature"},
-        PROFILE_SECTION: {"yob", "gender", "locCountry", "locDisplayName", "locDMA", "locID",
-                          "locState", "locType", "locZip"}}
+ALL = len(PROFILE_KEYS)
 GOLDEN = 0.6180339887
 
 
@@ -53,7 +51,7 @@ def folder_state(folder):
 
 
 def copies(folder):
-    return sorted(n for n in os.listdir(folder) if n.startswith("apps.ini."))
+    return sorted(n for n in os.listdir(folder) if n.startswith(SETTINGS_FILE + "."))
 
 
 class KillStress(Journey):
@@ -80,7 +78,7 @@ class KillStress(Journey):
         self.fail("apps.ini's folder did not change during Next")
 
     def keys_left(self, run):
-        """How many of the twelve keys apps.ini holds; a failure when anything else is lost."""
+        """How many of the page's keys apps.ini holds; a failure when anything else is lost."""
         with open(run.suite.apps_ini, "rb") as f:
             data = f.read()
         self.assertTrue(data, "apps.ini is empty")
@@ -89,7 +87,7 @@ class KillStress(Journey):
             kept = found.get(name, {})
             lost = [k for k, v in entries.items() if kept.get(k) != v]
             self.assertEqual(lost[:5], [], f"[{name}] lost {len(lost)} keys")
-        return sum(1 for name, keys in OURS.items() for k in keys if k in found.get(name, {}))
+        return sum(1 for key in PROFILE_KEYS if key.name in found.get(key.section, {}))
 
     def commit_duration(self):
         """From the first change of the folder to its last one, in an undisturbed Next."""
@@ -102,12 +100,12 @@ class KillStress(Journey):
                 state, last = now, time.monotonic()
             time.sleep(0.0005)
         self.assertEqual(run.exit_code(), 1)
-        self.assertEqual(self.keys_left(run), 12)
+        self.assertEqual(self.keys_left(run), ALL)
         return last - first
 
     def test_a_page_ended_at_any_moment_of_next_leaves_none_or_all(self):
         span = self.commit_duration()
-        outcomes = {0: 0, 12: 0}
+        outcomes = {0: 0, ALL: 0}
         for n in range(KILLS):
             delay = span * 1.2 * ((n * GOLDEN) % 1.0)
             run, folder, before = self.start_next()
@@ -116,12 +114,12 @@ class KillStress(Journey):
             run.stop()  # kill -9 of the page's process
             with self.subTest(kill=n, delay_ms=round(delay * 1000)):
                 left = self.keys_left(run)
-                self.assertIn(left, (0, 12), "a partial profile")
+                self.assertIn(left, (0, ALL), "a partial profile")
                 outcomes[left] = outcomes.get(left, 0) + 1
                 self.assertLessEqual(len(copies(folder)), 1, "copies of ended pages remain")
         print(f"\n  kill stress: {KILLS} kills over {span * 1200:.0f} ms after the first change:"
-              f" {outcomes[0]} left apps.ini as it was, {outcomes[12]} with the whole profile,"
-              f" {KILLS - outcomes[0] - outcomes[12]} torn", file=sys.stderr)
+              f" {outcomes[0]} left apps.ini as it was, {outcomes[ALL]} with the whole profile,"
+              f" {KILLS - outcomes[0] - outcomes[ALL]} torn", file=sys.stderr)
 
 
 if __name__ == "__main__":

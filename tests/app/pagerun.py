@@ -12,8 +12,10 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
-                                "pagedriver"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "pagedriver"))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from contract import SETTINGS_FILE, stage_path  # noqa: E402
 from pagedriver import PAGE, Driver, DriverError  # noqa: E402,F401
 from winecmd import wine  # noqa: E402
 
@@ -29,9 +31,6 @@ TITLE, WHY_LINK, PRIVACY_LINK = 1006, 1007, 1008
 PICKER_OK, PICKER_LIST, PICKER_CANCEL = 1009, 1010, 2
 
 VENDOR_SECTION = "Software\\Talvora"
-APPS_SECTION = "Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}"
-PROFILE_SECTION = "Software\\Talvora\\Corvane\\UserProfile"
-DISPLAY_SECTION = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs"
 
 
 def apps_ini_path(prefix):
@@ -43,7 +42,7 @@ def apps_ini_path(prefix):
         if len(names) != 1:
             raise SystemExit(f"journeys: cannot tell the Wine user among {names}")
         user = names[0]
-    return os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", "apps.ini")
+    return os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", SETTINGS_FILE)
 
 
 def read_ini(path):
@@ -136,4 +135,4 @@ class PageRun:
             return f.read()
 
     def beacon(self, stage):
-        return f"/5/{stage}?id={self.INSTALL_ID}&instby="
+        return stage_path(stage, self.INSTALL_ID)

@@ -23,9 +23,10 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "app"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
-from pagerun import (APPS_SECTION, BACK, DISPLAY_SECTION, NEXT, PAGE, PLACE,  # noqa: E402
-                     PROFILE_SECTION, YEAR, Driver, DriverError, apps_ini_path,
-                     read_ini)
+from contract import (LOC_DISPLAY_NAME, PROFILE_KEYS, PROFILE_SECTION, STAGE_ACCEPTED,  # noqa: E402
+                      STAGE_LEFT, STAGE_OPENED, YOB, profile_keys_in, stage_of)
+from pagerun import (BACK, NEXT, PAGE, PLACE, YEAR, Driver, DriverError,  # noqa: E402
+                     apps_ini_path, read_ini)
 from unittest_run import run_cases  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
@@ -104,7 +105,7 @@ class InstallerJourney(unittest.TestCase):
         return path.read_bytes().decode("latin-1") if path.exists() else None
 
     def stages(self):
-        return [p.split("?")[0] for p in SUITE.stub.paths() if p.startswith("/5/")]
+        return [stage_of(p) for p in SUITE.stub.paths() if stage_of(p) is not None]
 
     def registered(self):
         return subprocess.run(wine("reg", "query", UNINSTALL_KEY), env=SUITE.env,
@@ -165,10 +166,10 @@ class InstallerJourney(unittest.TestCase):
     # -- expectations --------------------------------------------------------------------
     def assertProfileCommitted(self):
         ini = read_ini(SUITE.apps_ini)
-        keys = [k for s in (APPS_SECTION, DISPLAY_SECTION, PROFILE_SECTION) for k in ini.get(s, {})]
-        self.assertEqual(len(keys), 12, keys)
-        self.assertEqual(ini[PROFILE_SECTION]["locDisplayName"], "Springfield, IL")
-        self.assertEqual(ini[PROFILE_SECTION]["yob"], "75")
+        keys = profile_keys_in(ini)
+        self.assertEqual(len(keys), len(PROFILE_KEYS), keys)
+        self.assertEqual(keys[LOC_DISPLAY_NAME], "Springfield, IL")
+        self.assertEqual(keys[YOB], "75")
 
     def assertInstalled(self, outcome):
         self.assertIn("Nimbelle", self.installed("ReadMe.txt") or "")
@@ -186,7 +187,7 @@ class WizardJourneys(InstallerJourney):
         self.finish()
         self.assertProfileCommitted()
         self.assertInstalled(COMPLETED)
-        self.assertEqual(self.stages(), ["/5/17", "/5/90"])
+        self.assertEqual(self.stages(), [STAGE_OPENED, STAGE_ACCEPTED])
 
     def test_back_escape_and_close_box_return_to_welcome(self):
         self.start_installer()
@@ -201,7 +202,7 @@ class WizardJourneys(InstallerJourney):
                 self.next_to_setup_page()
                 leave(SUITE.driver)
                 self.on_installer_page("Welcome to")
-                self.assertEqual(self.stages(), ["/5/17", "/5/91"])
+                self.assertEqual(self.stages(), [STAGE_OPENED, STAGE_LEFT])
                 self.assertEqual(SUITE.apps_ini.read_bytes(), INITIAL_INI)
                 self.assertIsNone(self.installed("ReadMe.txt"))
         self.next_to_setup_page()
@@ -230,7 +231,7 @@ class WizardJourneys(InstallerJourney):
 
 class SilentAndUninstall(InstallerJourney):
     def test_silent_install_skips_the_page_and_uninstall_keeps_apps_ini(self):
-        profile = INITIAL_INI + b"[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=75\r\n"
+        profile = INITIAL_INI + f"[{PROFILE_SECTION}]\r\n{YOB.name}=75\r\n".encode("ascii")
         SUITE.apps_ini.write_bytes(profile)
         done = subprocess.run(wine(SUITE.args.installer, "/S"), env=SUITE.env, timeout=120)
         self.assertEqual(done.returncode, 0, "exit code of the silent install")

@@ -120,7 +120,7 @@ private:
 };
 } // namespace
 
-TEST(ProfileCommit, WritesTwelveKeysAndLeavesEverythingElse) {
+TEST(ProfileCommit, WritesEveryKeyAndLeavesEverythingElse) {
     const std::string folder = PlatformDataFolder();
     CreateFolderTree(folder);
     const std::string path = folder + "apps.ini";

@@ -14,10 +14,14 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "app"))
-from pagerun import PROFILE_SECTION, VENDOR_SECTION, apps_ini_path, read_ini  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from contract import (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE,  # noqa: E402
+                      LOC_TYPE, LOC_ZIP)
+from pagerun import VENDOR_SECTION, apps_ini_path, read_ini  # noqa: E402
 from winecmd import wine  # noqa: E402
 
-PLACE_KEYS = ("locCountry", "locDisplayName", "locDMA", "locID", "locState", "locType", "locZip")
+# The keys CommitRace fills with its tag.
+PLACE_KEYS = (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE, LOC_TYPE, LOC_ZIP)
 INSTALL_ID = "RACE0042"
 START_AFTER = 3.0  # seconds: both Wine processes are up and waiting by then
 
@@ -42,10 +46,10 @@ def check_round(ini_path, others, tags):
         lost = [k for k, v in entries.items() if kept.get(k) != v]
         if lost:
             faults.append(f"[{name}] lost {len(lost)} of {len(entries)} keys")
-    profile = found.get(PROFILE_SECTION, {})
-    places = {profile.get(k) for k in PLACE_KEYS}
+    place = [found.get(key.section, {}).get(key.name) for key in PLACE_KEYS]
+    places = set(place)
     if len(places) != 1 or places.pop() not in tags:
-        faults.append(f"profile torn or missing: {[profile.get(k) for k in PLACE_KEYS]}")
+        faults.append(f"profile torn or missing: {place}")
     return faults
 
 

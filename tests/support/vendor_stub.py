@@ -12,6 +12,8 @@ import time
 from dataclasses import dataclass, field
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
+from contract import STAGE_PATH
+
 BLANK_GIF = bytes.fromhex(
     "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b")
 
@@ -84,7 +86,7 @@ class VendorStub:
     def default_routes(self):
         self.routes = {
             "/web/blank.gif": Reply(200, BLANK_GIF, {"Content-Type": "image/gif"}),
-            "/5/": Reply(200, b"ok", {"Content-Type": "text/plain"}),
+            STAGE_PATH: Reply(200, b"ok", {"Content-Type": "text/plain"}),
         }
 
     def route(self, prefix, reply):

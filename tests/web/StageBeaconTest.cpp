@@ -1,4 +1,5 @@
 #include "beacon/StageBeacon.h"
+#include "beacon/StageCodes.h"
 #include "platform/Folders.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
@@ -42,19 +43,19 @@ protected:
 TEST_F(StageBeacon, AReportWithoutAppsIniCarriesAnEmptyIdentifierAndCreatesTheFolder) {
     ASSERT_FALSE(FolderExists(folder));
     const StubLog log;
-    SendStage("17", "");
+    SendStage(kStageOpened, "");
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_FALSE(FileExists(folder + "apps.ini"));
 
     const auto requests = log.requests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("/5/17?id=&instby=", requests[0].path);
+    EXPECT_EQ(std::string("/5/") + kStageOpened + "?id=&instby=", requests[0].path);
     EXPECT_EQ(kUserAgent, requests[0].header("user-agent"));
 }
 
 TEST_F(StageBeacon, UrlCarriesStageAndIdentifierUnescaped) {
     const std::string base = kBeaconBase;
-    EXPECT_EQ(base + "5/90?id=&instby=", BuildBeaconUrl("90", ""));
+    EXPECT_EQ(base + "5/" + kStageAccepted + "?id=&instby=", BuildBeaconUrl(kStageAccepted, ""));
     const std::string twentyFour = "0123456789abcdefghijklmn";
     const struct {
         std::string stored;
@@ -68,21 +69,22 @@ TEST_F(StageBeacon, UrlCarriesStageAndIdentifierUnescaped) {
     };
     for (const auto& id : ids) {
         writeInstallId(id.stored);
-        EXPECT_EQ(base + "5/17?id=" + id.sent + "&instby=", BuildBeaconUrl("17", ""));
-        EXPECT_EQ(base + "5/91?id=" + id.sent + "&instby=&src=page",
-                  BuildBeaconUrl("91", "src=page"));
+        EXPECT_EQ(base + "5/" + kStageOpened + "?id=" + id.sent + "&instby=",
+                  BuildBeaconUrl(kStageOpened, ""));
+        EXPECT_EQ(base + "5/" + kStageLeft + "?id=" + id.sent + "&instby=&src=page",
+                  BuildBeaconUrl(kStageLeft, "src=page"));
     }
 }
 
 TEST_F(StageBeacon, EveryReportReadsTheIdentifierAgain) {
     const StubLog log;
     writeInstallId("first");
-    SendStage("17", "");
+    SendStage(kStageOpened, "");
     writeInstallId("second");
-    SendBeacon(BuildBeaconUrl("90", ""));
+    SendBeacon(BuildBeaconUrl(kStageAccepted, ""));
 
     const auto requests = log.requests();
     ASSERT_EQ(2u, requests.size());
-    EXPECT_EQ("/5/17?id=first&instby=", requests[0].path);
-    EXPECT_EQ("/5/90?id=second&instby=", requests[1].path);
+    EXPECT_EQ(std::string("/5/") + kStageOpened + "?id=first&instby=", requests[0].path);
+    EXPECT_EQ(std::string("/5/") + kStageAccepted + "?id=second&instby=", requests[1].path);
 }

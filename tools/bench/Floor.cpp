@@ -2,11 +2,12 @@
 // same kind of entry and message loop, doing nothing else. Next and Back end it as they end
 // the page (hidden, quit message), so a click's cost to exit can be compared.
 // Built with NIMBELLE_FLOOR_STAGE it also does the one thing the page must do before it
-// shows besides being built: start the component runtime and report stage 17.
+// shows besides being built: start the component runtime and report the opening stage.
 #include "resource.h"
 
 #ifdef NIMBELLE_FLOOR_STAGE
 #include "beacon/StageBeacon.h"
+#include "beacon/StageCodes.h"
 #include "platform/ComRuntime.h"
 #endif
 
@@ -37,7 +38,7 @@ void endFloor(HWND window, int code) {
 INT_PTR CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
 #ifdef NIMBELLE_FLOOR_STAGE
-        SendStage("17", "");
+        SendStage(kStageOpened, "");
 #endif
         try {
             captionOf(window);

@@ -4,6 +4,7 @@
 // answer read, profile commit, stage 90 report. Prints "step <name> <microseconds>".
 // Arguments: the search URL (with the place), the detail URL, a work folder ending in "\".
 #include "beacon/StageBeacon.h"
+#include "beacon/StageCodes.h"
 #include "location/DetailAnswer.h"
 #include "location/LocationSearchResult.h"
 #include "location/SearchAnswer.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     const std::string detail = argv[2];
     const std::string folder = argv[3];
     CoInitialize(nullptr);
-    SendStage("17", "");
+    SendStage(kStageOpened, "");
 
     StepClock clock;
     SetupProfile profile;
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     clock.time("detail", [&] { WebClient().FetchToFile(detail, folder + "xloc.xml"); });
     clock.time("read-detail", [&] { parseDetailAnswer(folder + "xloc.xml", profile); });
     clock.time("commit", [&] { commitProfile(profile); });
-    clock.time("stage-90", [&] { SendStage("90", ""); });
+    clock.time("stage-90", [&] { SendStage(kStageAccepted, ""); });
     CoUninitialize();
     return result.count() == 1 ? 0 : 1;
 }

@@ -25,6 +25,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(ROOT, "tools", "pagedriver"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+from contract import STAGE_ACCEPTED, STAGE_OPENED, stage_path  # noqa: E402
 from pagedriver import Driver  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
@@ -158,11 +159,11 @@ class Bench:
 
     def run_gets(self, counted):
         base = f"http://127.0.0.1:{self.args.port}"
-        urls = [f"{base}/5/17?id=&instby=",
+        urls = [base + stage_path(STAGE_OPENED),
                 f"{base}/search/search/?where={PLACE_TYPED}",
                 f"{base}/search/search/?where={PLACE_TYPED}&rnd=4242",
                 f"{base}/weather/local/USXX00000?eloc=%2A&rnd=4243",
-                f"{base}/5/90?id=&instby="]
+                base + stage_path(STAGE_ACCEPTED)]
         out = subprocess.run(wine(self.args.gets, *urls), env=self.env, check=True,
                              capture_output=True, text=True, timeout=60).stdout.split()
         if counted:

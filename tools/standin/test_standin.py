@@ -15,7 +15,9 @@ import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "support"))
 import build_data  # noqa: E402
+from contract import STAGE_OPENED, stage_path  # noqa: E402
 AGENT, REFERER = "NimbelleSetup-test/1.0", "http://installer.invalid/page"
 
 
@@ -182,7 +184,7 @@ class ServiceTest(unittest.TestCase):
                 self.assertEqual(self.get(target)[0], 404)
 
     def test_stage_report_and_probe_image(self):
-        status, _, body = self.get("/5/17?id=&instby=")
+        status, _, body = self.get(stage_path(STAGE_OPENED))
         self.assertEqual((status, bool(body)), (200, True))
         status, content_type, gif = self.get("/web/blank.gif?rnd=123&rnd=456")
         self.assertEqual((status, content_type), (200, "image/gif"))
@@ -193,14 +195,14 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual(gif[-1:], b";")
 
     def test_log_holds_each_request_as_received(self):
-        self.get("/5/3?id=abc&instby=")
+        self.get(stage_path("3", "abc"))
         self.get_raw("/search/search/?where=Log Check&rnd=5")
         time.sleep(0.1)
         for path in (self.service.log, self.service.stdout):
             entries = [json.loads(line) for line in StandIn.read(path).splitlines()]
             by_path = {e["path"]: e for e in entries}
             with self.subTest(file=os.path.basename(path)):
-                stage = by_path["/5/3?id=abc&instby="]
+                stage = by_path[stage_path("3", "abc")]
                 self.assertEqual((stage["status"], stage["user_agent"], stage["referer"]),
                                  (200, AGENT, REFERER))
                 raw = by_path["/search/search/?where=Log Check&rnd=5"]

@@ -19,6 +19,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "pagedriver"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "support"))
+from contract import PROFILE_KEYS, PROFILE_SECTIONS, SETTINGS_FILE  # noqa: E402
 from pagedriver import Driver  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
 
@@ -26,7 +28,6 @@ PAGE, PICKER = "Nimbelle Setup", "Select City"
 YEAR_BOX = "Missing year of birth."
 NEXT, PLACE, CELSIUS, YEAR = 1, 1000, 1001, 1005
 PICKER_OK, PICKER_LIST = 1009, 1010
-PROFILE_SECTIONS = ("Software\\Talvora\\Apps\\", "Software\\Talvora\\Corvane\\UserProfile")
 
 
 class Session:
@@ -128,7 +129,7 @@ def walk_through(session, driver, out, city, pick, year):
 def apps_ini(prefix):
     users = os.path.join(prefix, "drive_c", "users")
     for user in sorted(os.listdir(users)):
-        path = os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", "apps.ini")
+        path = os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", SETTINGS_FILE)
         if os.path.exists(path):
             return path
     return None
@@ -220,7 +221,7 @@ def main():
         print("\n" + "\n".join(lines))
         if not interactive:
             render_result(lines, out)
-        return 0 if interactive or (exit_code == 1 and keys == 12) else 1
+        return 0 if interactive or (exit_code == 1 and keys == len(PROFILE_KEYS)) else 1
     except KeyboardInterrupt:
         print("\ninterrupted")
         return 130
