@@ -14,12 +14,6 @@ constexpr char kSpareFolderName[] = "Nimbelle\\";
 constexpr char kSettingsBusyText[] =
     "Another program is saving these settings right now. Please try again in a moment.";
 
-HFONT verdana(int height, bool underline) {
-    return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH, "Verdana");
-}
-
 // The answers go into "temp\" beside the program, or into the user's temporary folder
 // when the program's folder has no name the ANSI file functions can open.
 std::string workFolderOf(const std::string& programPath) {
@@ -35,18 +29,13 @@ std::string workFolderOf(const std::string& programPath) {
 } // namespace
 
 SetupPage::SetupPage(HWND dialog)
-    : dialog_(dialog), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)),
-      workFolder_(workFolderOf(ansiModulePath())), spareFolder_(TempFolder() + kSpareFolderName) {
+    : dialog_(dialog), look_(dialog), workFolder_(workFolderOf(ansiModulePath())),
+      spareFolder_(TempFolder() + kSpareFolderName) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
     fillYearList();
-    linkFont_ = GdiObject<HFONT>(verdana(13, true));
-    labelFont_ = GdiObject<HFONT>(verdana(13, false));
-    smallFont_ = GdiObject<HFONT>(verdana(12, false));
-    titleFont_ = GdiObject<HFONT>(verdana(24, false));
-    bannerBrush_ = GdiObject<HBRUSH>(CreateSolidBrush(kBannerBlue));
-    applyTextFonts();
+    look_.applyTextFonts();
 }
 
 void SetupPage::fillYearList() const {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/PageLook.h"
 #include "location/SetupProfile.h"
-#include "platform/GdiObjects.h"
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-// The controller behind the setup page: the answers so far, the Next sequence and the
-// page's own look. Its members are defined in three files, one per job.
+// The controller behind the setup page: the answers so far, the Next sequence, and the
+// page's look, which it holds and forwards to. Its members are defined in two files.
 class SetupPage {
 public:
     // SetupPage.cpp: the answers and Next.
@@ -35,10 +35,9 @@ public:
     void setChosenPlace(std::string name) { chosenPlace_ = std::move(name); }
     std::vector<std::string> copyChoices() const { return choices_; }
 
-    // PagePainting.cpp: the page's look.
-    int paintBackground(HDC dc) const;
-    HBRUSH staticColors(int controlId, HDC dc) const;
-    void centerOnWorkArea() const;
+    int paintBackground(HDC dc) const { return look_.paintBackground(dc); }
+    HBRUSH staticColors(int controlId, HDC dc) const { return look_.staticColors(controlId, dc); }
+    void centerOnWorkArea() const { look_.centerOnWorkArea(); }
 
 private:
     void fillYearList() const;
@@ -48,17 +47,9 @@ private:
     bool rejectPlace(const char* message) const;
     // Where the answer files go, in the order tried, on every Next.
     std::vector<std::string> workFolders() const;
-    HFONT fontFor(int controlId) const;
-    void applyTextFonts() const;
-    static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
 
     HWND dialog_;
-    GdiObject<HFONT> linkFont_;
-    GdiObject<HFONT> titleFont_;
-    GdiObject<HFONT> smallFont_;
-    GdiObject<HFONT> labelFont_;
-    GdiObject<HBRUSH> bannerBrush_;
-    HBRUSH faceBrush_; // the system's own brush: never deleted
+    PageLook look_;
     std::string workFolder_;
     std::string spareFolder_; // the program's own under the user's temporary folder
     std::vector<std::string> choices_;
@@ -70,6 +61,3 @@ private:
 
 // Caption of the page's messages about the place and the saved answers.
 constexpr char kMessageCaption[] = "Desktop Setup";
-
-// The page's panel colour, for its pen and its brush.
-constexpr COLORREF kBannerBlue = RGB(111, 139, 222);

@@ -1,8 +1,9 @@
-#include "app/SetupPage.h"
+#include "app/PageLook.h"
 
 #include "resource.h"
 
 namespace {
+constexpr COLORREF kBannerBlue = RGB(111, 139, 222); // the panel, for its pen and its brush
 constexpr int kBandHeight = 58; // device pixels of the button-face band at the bottom
 constexpr int kCenterLift = 13;
 constexpr COLORREF kTitleText = RGB(214, 223, 245);
@@ -15,11 +16,22 @@ void drawRows(HDC dc, int from, int to, int width) {
         LineTo(dc, width, y);
     }
 }
+
+HFONT verdana(int height, bool underline) {
+    return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, "Verdana");
+}
 } // namespace
 
-int SetupPage::paintBackground(HDC dc) const {
+PageLook::PageLook(HWND page)
+    : page_(page), linkFont_(verdana(13, true)), labelFont_(verdana(13, false)),
+      smallFont_(verdana(12, false)), titleFont_(verdana(24, false)),
+      bannerBrush_(CreateSolidBrush(kBannerBlue)), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)) {}
+
+int PageLook::paintBackground(HDC dc) const {
     RECT client{};
-    GetClientRect(dialog_, &client);
+    GetClientRect(page_, &client);
     const int width = client.right;
     const int height = client.bottom;
     const int bandTop = height - kBandHeight > 0 ? height - kBandHeight : 0;
@@ -34,7 +46,7 @@ int SetupPage::paintBackground(HDC dc) const {
     return 1;
 }
 
-HFONT SetupPage::fontFor(int controlId) const {
+HFONT PageLook::fontFor(int controlId) const {
     switch (controlId) {
     case IDC_TITLE:
         return titleFont_.get();
@@ -48,7 +60,7 @@ HFONT SetupPage::fontFor(int controlId) const {
     }
 }
 
-HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
+HBRUSH PageLook::staticColors(int controlId, HDC dc) const {
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, fontFor(controlId));
     switch (controlId) {
@@ -68,7 +80,7 @@ HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
     }
 }
 
-BOOL CALLBACK SetupPage::applyTextFont(HWND control, LPARAM page) {
+BOOL CALLBACK PageLook::applyTextFont(HWND control, LPARAM look) {
     char className[16] = {};
     GetClassNameA(control, className, sizeof className);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
@@ -76,27 +88,27 @@ BOOL CALLBACK SetupPage::applyTextFont(HWND control, LPARAM page) {
     const bool radio =
         lstrcmpiA(className, "Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
     if (text || radio) {
-        const auto* self = reinterpret_cast<const SetupPage*>(page);
+        const auto* self = reinterpret_cast<const PageLook*>(look);
         SendMessageA(control, WM_SETFONT,
                      reinterpret_cast<WPARAM>(self->fontFor(GetDlgCtrlID(control))), FALSE);
     }
     return TRUE;
 }
 
-void SetupPage::applyTextFonts() const {
+void PageLook::applyTextFonts() const {
     // Some static controls select their own font after asking for colours, which
     // would lose the one chosen above: give each text and radio its font up front too.
-    EnumChildWindows(dialog_, applyTextFont, reinterpret_cast<LPARAM>(this));
+    EnumChildWindows(page_, applyTextFont, reinterpret_cast<LPARAM>(this));
 }
 
-void SetupPage::centerOnWorkArea() const {
+void PageLook::centerOnWorkArea() const {
     RECT window{};
     RECT workArea{};
-    GetWindowRect(dialog_, &window);
+    GetWindowRect(page_, &window);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     // Width and height only: the work area's own origin is not added.
     const int x = (workArea.right - workArea.left) / 2 - (window.right - window.left) / 2;
     const int y =
         (workArea.bottom - workArea.top) / 2 - (window.bottom - window.top) / 2 - kCenterLift;
-    SetWindowPos(dialog_, nullptr, x, y, 0, 0, SWP_NOSIZE);
+    SetWindowPos(page_, nullptr, x, y, 0, 0, SWP_NOSIZE);
 }
