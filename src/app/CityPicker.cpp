@@ -1,6 +1,6 @@
 #include "app/CityPicker.h"
 
-#include "app/PageState.h"
+#include "app/CurrentPage.h"
 #include "app/SetupPage.h"
 #include "app/WindowText.h"
 #include "resource.h"

@@ -1,5 +1,6 @@
 #include "app/SetupPageProc.h"
 
+#include "app/CurrentPage.h"
 #include "app/HelpText.h"
 #include "app/PageState.h"
 #include "app/SetupPage.h"
