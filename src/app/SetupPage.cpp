@@ -1,6 +1,9 @@
 #include "app/SetupPage.h"
 
+#include "app/PageState.h"
+#include "app/PlaceFinding.h"
 #include "app/WaitCursor.h"
+#include "app/WindowText.h"
 #include "platform/ModulePaths.h"
 #include "platform/SystemResult.h"
 #include "resource.h"
@@ -11,8 +14,12 @@ constexpr int kNewestYear = 1994;
 constexpr int kOldestYear = 1902;
 // Under the user's temporary folder, for when "temp\" beside the program cannot be written.
 constexpr char kSpareFolderName[] = "Nimbelle\\";
+// Caption of the page's messages about the place and the saved answers.
+constexpr char kMessageCaption[] = "Desktop Setup";
 constexpr char kSettingsBusyText[] =
     "Another program is saving these settings right now. Please try again in a moment.";
+constexpr char kEmptyPlaceText[] = "Please enter a location.";
+constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
 
 // The answers go into "temp\" beside the program, or into the user's temporary folder
 // when the program's folder has no name the ANSI file functions can open.
@@ -28,9 +35,9 @@ std::string workFolderOf(const std::string& programPath) {
 }
 } // namespace
 
-SetupPage::SetupPage(HWND dialog)
-    : dialog_(dialog), look_(dialog), workFolder_(workFolderOf(ansiModulePath())),
-      spareFolder_(TempFolder() + kSpareFolderName) {
+SetupPage::SetupPage(HWND dialog, CityPickerRun runPicker)
+    : dialog_(dialog), look_(dialog), runPicker_(std::move(runPicker)),
+      workFolder_(workFolderOf(ansiModulePath())), spareFolder_(TempFolder() + kSpareFolderName) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
@@ -49,6 +56,46 @@ void SetupPage::fillYearList() const {
 
 std::vector<std::string> SetupPage::workFolders() const {
     return answerFolders(workFolder_, spareFolder_);
+}
+
+bool SetupPage::resolveLocation() {
+    if (placeResolved) {
+        return true;
+    }
+    // Searched exactly as typed: no trimming, no change of case.
+    const std::string place = windowText(GetDlgItem(dialog_, IDC_PLACE));
+    const auto pick = [this](const std::vector<std::string>& names) { return pickPlace(names); };
+    switch (findPlace(place, workFolders(), pick, profile_)) {
+    case PlaceOutcome::Resolved:
+        placeResolved = true;
+        return true;
+    case PlaceOutcome::NothingTyped:
+        return rejectPlace(kEmptyPlaceText);
+    case PlaceOutcome::Unknown:
+        return rejectPlace(kUnknownPlaceText);
+    case PlaceOutcome::NotChosen:
+        break;
+    }
+    return false;
+}
+
+bool SetupPage::fetchPlaceDetails() {
+    return fetchDetails(workFolders(), profile_);
+}
+
+std::optional<std::string> SetupPage::pickPlace(const std::vector<std::string>& names) {
+    choices_ = names;
+    if (!runPicker_()) {
+        return std::nullopt;
+    }
+    return chosenPlace_;
+}
+
+bool SetupPage::rejectPlace(const char* message) const {
+    HWND placeField = GetDlgItem(dialog_, IDC_PLACE);
+    MessageBoxA(placeField, message, kMessageCaption, MB_OK);
+    SetFocus(placeField);
+    return false;
 }
 
 bool SetupPage::beginCommand() {

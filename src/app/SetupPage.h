@@ -6,15 +6,20 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+// Shows the city picker modally over the page, offering the page's choices; true once the
+// user accepted a place, which the picker has stored through setChosenPlace by then.
+using CityPickerRun = std::function<bool()>;
+
 // The controller behind the setup page: the answers so far, the Next sequence, and the
-// page's look, which it holds and forwards to. Its members are defined in two files.
+// page's look, which it holds and forwards to.
 class SetupPage {
 public:
-    // SetupPage.cpp: the answers and Next.
-    explicit SetupPage(HWND dialog);
+    SetupPage(HWND dialog, CityPickerRun runPicker);
     bool onNext();
     bool checkYearOfBirth();
     void setGender(bool male);
@@ -29,7 +34,7 @@ public:
     void markEnded() { ended_ = true; }
     bool ended() const { return ended_; }
 
-    // LocationFlow.cpp: the place, searched, picked and detailed.
+    // The place, searched, picked and detailed, once per run.
     bool resolveLocation();
     bool fetchPlaceDetails();
     void setChosenPlace(std::string name) { chosenPlace_ = std::move(name); }
@@ -45,11 +50,14 @@ private:
     void reportUnsaved(const CommitOutcome& outcome) const;
     // Tells the user something about the place field, then puts the caret back in it.
     bool rejectPlace(const char* message) const;
+    // Offers names in the picker; the display name accepted, or nothing after a cancel.
+    std::optional<std::string> pickPlace(const std::vector<std::string>& names);
     // Where the answer files go, in the order tried, on every Next.
     std::vector<std::string> workFolders() const;
 
     HWND dialog_;
     PageLook look_;
+    CityPickerRun runPicker_;
     std::string workFolder_;
     std::string spareFolder_; // the program's own under the user's temporary folder
     std::vector<std::string> choices_;
@@ -58,6 +66,3 @@ private:
     bool busy_ = false;
     bool ended_ = false;
 };
-
-// Caption of the page's messages about the place and the saved answers.
-constexpr char kMessageCaption[] = "Desktop Setup";

@@ -1,5 +1,6 @@
 #include "app/SetupPageProc.h"
 
+#include "app/CityPicker.h"
 #include "app/CurrentPage.h"
 #include "app/HelpText.h"
 #include "app/PageState.h"
@@ -95,7 +96,10 @@ void onCommand(HWND window, int command) {
 
 INT_PTR CALLBACK SetupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        currentPage = std::make_unique<SetupPage>(window);
+        // The picker reads and answers the page through currentPage, so the page is handed
+        // the picker's run rather than knowing the picker.
+        currentPage = std::make_unique<SetupPage>(
+            window, [window] { return runCityPicker(window) == IDC_PICK_OK; });
         const CommandTurn opening(*currentPage); // no command runs while the opening is reported
         SendStage(kStageOpened, "");
         return 0;
