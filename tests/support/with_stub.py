@@ -11,7 +11,18 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vendor_stub import Reply, VendorStub  # noqa: E402
+from vendor_stub import Reply, VendorStub, xml  # noqa: E402
+
+# Search answers by the typed place, as (identifier, type, display name) in answer order.
+PLACES = {
+    "Paris": [("FRXX0076", "1", "Paris, France")],
+    "Atlantis": [("ATLX0001", "1", "Atlantis")],  # its details fail
+    # The last two share a display name.
+    "Springfield": [("USIL0001", "1", "Springfield, IL"), ("USMO0002", "1", "Springfield, MO"),
+                    ("USMO0003", "4", "Springfield, MO")],
+    "Nowhere": [("", "1", "Sign in to continue")],  # a match without an identifier
+    "Closed": [("CLXX0001", "1", "Closed")],  # its reachability request fails
+}
 
 
 def test_routes(stub):
@@ -39,6 +50,24 @@ def test_routes(stub):
         stub.route(f"/{fault}", Reply(fault=fault, body=b"<dripping/>" * 10, hold=20))
 
 
+def search_reply(request):
+    """The answer for the typed place. The file download carries "rnd=", the reachability
+    request does not: "Lost" fails the first, "Closed" the second."""
+    where = request.path.split("where=", 1)[-1].split("&", 1)[0]
+    if where == ("Lost" if "&rnd=" in request.path else "Closed"):
+        return Reply(500, b"status 500")
+    places = "".join(f'<loc id="{i}" type="{t}">{n}</loc>' for i, t, n in PLACES.get(where, []))
+    return xml(f'<?xml version="1.0"?><search ver="3.0">{places}</search>')
+
+
+def place_routes(stub):
+    """The location services for the place-finding tests."""
+    stub.route("/search/search/", search_reply)
+    stub.route("/weather/local/", xml("<weather ver=\"2.0\"><eloc><ctry>US</ctry><dma>648</dma>"
+                                      "<st>IL</st><zip>62701</zip></eloc></weather>"))
+    stub.route("/weather/local/ATLX", Reply(500, b"status 500"))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, required=True)
@@ -50,6 +79,7 @@ def main():
         os.remove(args.log)
     with VendorStub(args.port, args.log) as stub:
         test_routes(stub)
+        place_routes(stub)
         env = dict(os.environ, NIMBELLE_STUB_LOG=args.log, NIMBELLE_TEST_PORT=str(stub.port))
         try:
             return subprocess.run(command, env=env, timeout=280).returncode
