@@ -23,15 +23,15 @@ constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please 
 
 // The answers go into "temp\" beside the program, or into the user's temporary folder
 // when the program's folder has no name the ANSI file functions can open.
-std::string workFolderOf(const std::string& programPath) {
-    if (programPath.empty()) {
+std::string workFolderOf(const std::optional<std::string>& programPath) {
+    if (!programPath) {
         return TempFolder();
     }
-    const size_t slash = programPath.find_last_of('\\');
+    const size_t slash = programPath->find_last_of('\\');
     if (slash == std::string::npos) {
         return "temp\\";
     }
-    return programPath.substr(0, slash + 1) + "temp\\";
+    return programPath->substr(0, slash + 1) + "temp\\";
 }
 } // namespace
 

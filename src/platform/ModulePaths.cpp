@@ -44,12 +44,14 @@ std::string ModulePath() {
     return modulePath<char>(GetModuleFileNameA);
 }
 
-std::string ansiModulePath() {
+std::optional<std::string> ansiModulePath() {
     const std::wstring path = modulePath<wchar_t>(GetModuleFileNameW);
-    if (const auto whole = narrowPath(path); whole && !whole->empty()) {
-        return *whole;
+    for (const std::wstring& form : {path, shortPath(path)}) {
+        if (auto narrow = narrowPath(form); narrow && !narrow->empty()) {
+            return narrow;
+        }
     }
-    return narrowPath(shortPath(path)).value_or(std::string());
+    return std::nullopt;
 }
 
 std::string ModuleFolder() {
