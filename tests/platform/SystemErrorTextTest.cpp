@@ -1,0 +1,26 @@
+#include "platform/SystemErrorText.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+TEST(SystemErrorText, DropsTheLineEnd) {
+    char expected[501] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0,
+                   expected, sizeof expected, nullptr);
+    const std::string full = expected;
+    ASSERT_GT(full.size(), 2u);
+    ASSERT_EQ("\r\n", full.substr(full.size() - 2));
+
+    char text[501];
+    std::memset(text, 'x', sizeof text);
+    SystemErrorText(5, text, sizeof text);
+    EXPECT_EQ(full.substr(0, full.size() - 2), std::string(text));
+    EXPECT_EQ('\0', text[500]); // the whole buffer was zeroed first
+
+    SystemErrorText(0x7FFFFFF0, text, sizeof text); // no such message
+    EXPECT_EQ("", std::string(text));
+}
