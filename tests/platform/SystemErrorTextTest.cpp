@@ -1,4 +1,5 @@
 #include "platform/SystemErrorText.h"
+#include "platform/SystemResult.h"
 
 #include <gtest/gtest.h>
 
@@ -23,4 +24,20 @@ TEST(SystemErrorText, DropsTheLineEnd) {
 
     SystemErrorText(0x7FFFFFF0, text, sizeof text); // no such message
     EXPECT_EQ("", std::string(text));
+}
+
+TEST(SystemResult, KeepsTheSystemsCodeAndMakesNoneUp) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    const SystemResult last = SystemResult::lastError();
+    EXPECT_FALSE(last);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), last.code());
+    EXPECT_FALSE(SystemResult::failed(0).ok());
+    EXPECT_EQ(0u, SystemResult::failed(0).code());
+
+    // SystemErrorText's words, and none for a code the system does not know.
+    char text[501];
+    SystemErrorText(ERROR_SHARING_VIOLATION, text, sizeof text);
+    EXPECT_NE("", systemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(std::string(text), systemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ("", systemErrorText(0x7FFFFFF0));
 }

@@ -1,0 +1,46 @@
+#include "platform/Folders.h"
+#include "platform/KernelHandles.h"
+#include "platform/SystemResult.h"
+#include "platform/WritableFolder.h"
+#include "support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+// Names in a folder besides "." and "..".
+int entriesIn(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    const FindHandle find(FindFirstFileA((folder + "*").c_str(), &data));
+    int count = 0;
+    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName;
+        count += name != "." && name != ".." ? 1 : 0;
+    }
+    return count;
+}
+} // namespace
+
+TEST(WritableFolder, MakesMissingParentsAndLeavesNothingInThem) {
+    const ScratchFolder scratch;
+    const std::string folder = scratch.path() + "a\\b\\c\\";
+    EXPECT_TRUE(makeWritableFolder(folder).ok());
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_EQ(0, entriesIn(folder)); // the proof is gone with its handle
+    EXPECT_TRUE(makeWritableFolder(folder).ok());
+}
+
+// Wine gives ERROR_PATH_NOT_FOUND for both, with its text "Path not found.".
+TEST(WritableFolder, AFileWhereTheFolderShouldBeIsReportedWithTheSystemsReason) {
+    const ScratchFolder scratch;
+    writeWholeFile(scratch.path() + "taken", "x");
+    for (const std::string& folder :
+         {scratch.path() + "taken\\", scratch.path() + "taken\\sub\\"}) {
+        const SystemResult result = makeWritableFolder(folder);
+        EXPECT_FALSE(result.ok()) << folder;
+        EXPECT_NE(0u, result.code()) << folder;
+        EXPECT_NE("", systemErrorText(result.code())) << folder << " " << result.code();
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), makeWritableFolder("").code());
+}
