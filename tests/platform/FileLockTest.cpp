@@ -1,0 +1,90 @@
+#include "LockHolder.h"
+
+#include "platform/FileLock.h"
+#include "platform/FileSwap.h"
+#include "platform/PathText.h"
+#include "support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <thread>
+
+namespace {
+// How late past its deadline a wait may end on a busy machine.
+constexpr ULONGLONG kLateMs = 1500;
+} // namespace
+
+TEST(FileLock, ASecondHolderWaitsUntilItsDeadlineOrUntilTheFirstLetsGo) {
+    const ScratchFolder folder;
+    const std::string path = folder.path() + "answers.lock";
+    std::optional<FileLock> first(std::in_place, widePath(path), Deadline::after(0));
+    ASSERT_TRUE(first->held());
+
+    ULONGLONG start = GetTickCount64();
+    const FileLock refused(widePath(path), Deadline::after(300));
+    const ULONGLONG waited = GetTickCount64() - start;
+    EXPECT_FALSE(refused.held());
+    EXPECT_TRUE(refused.busy());
+    EXPECT_TRUE(refused.result().ok()); // busy is no failure of the system
+    EXPECT_GE(waited, 300u);
+    EXPECT_LT(waited, 300 + kLateMs);
+
+    // Let go after 200 ms: the waiter has it then, long before its deadline.
+    start = GetTickCount64();
+    std::thread letGo([&first] {
+        Sleep(200);
+        first.reset();
+    });
+    const FileLock second(widePath(path), Deadline::after(10000));
+    letGo.join();
+    EXPECT_TRUE(second.held());
+    EXPECT_LT(GetTickCount64() - start, 200 + kLateMs);
+}
+
+TEST(FileLock, EverySpellingOfThePathIsOneLockAndTheFileGoesWithIt) {
+    const ScratchFolder folder;
+    const std::string path = folder.path() + "answers.lock";
+    std::string upper = path;
+    CharUpperA(upper.data());
+    std::string slashes = path;
+    for (char& c : slashes) {
+        c = c == '\\' ? '/' : c;
+    }
+    {
+        const FileLock held(widePath(path), Deadline::after(0));
+        ASSERT_TRUE(held.held());
+        for (const std::string& spelling :
+             {upper, folder.path() + "elsewhere\\..\\answers.lock", slashes}) {
+            const FileLock other(widePath(spelling), Deadline::after(0));
+            EXPECT_TRUE(other.busy()) << spelling;
+        }
+    }
+    EXPECT_FALSE(fileFacts(widePath(path)).exists);
+    EXPECT_TRUE(FileLock(widePath(upper), Deadline::after(0)).held());
+}
+
+// The system closes the handles of a process however it ends, so a holder that was killed
+// hands the lock on with no wait.
+TEST(FileLock, AHolderThatEndedHandsItOnAtOnce) {
+    const ScratchFolder folder;
+    const std::string path = folder.path() + "apps.ini.lock";
+    LockHolder holder = startLockHolder(path);
+    ASSERT_TRUE(holder.valid());
+    EXPECT_TRUE(FileLock(widePath(path), Deadline::after(0)).busy());
+
+    holder.reset(); // TerminateProcess, then waits for the end
+    EXPECT_TRUE(FileLock(widePath(path), Deadline::after(0)).held());
+}
+
+TEST(FileLock, AFolderThatIsNotThereIsTheSystemsReasonNotABusyLock) {
+    const ScratchFolder folder;
+    const ULONGLONG start = GetTickCount64();
+    const FileLock lock(widePath(folder.path() + "missing\\apps.ini.lock"), Deadline::after(5000));
+    EXPECT_FALSE(lock.held());
+    EXPECT_FALSE(lock.busy());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), lock.result().code());
+    EXPECT_LT(GetTickCount64() - start, 5000u); // no waiting for what cannot come
+}
