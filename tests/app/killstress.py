@@ -19,6 +19,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import journeys  # noqa: E402
 from journeys import NEXT, SPRINGFIELD_IL, Journey, search_answer  # noqa: E402
 from contract import PROFILE_KEYS, SETTINGS_FILE  # noqa: E402
+from crowded_ini import other_program_ini  # noqa: E402
 from pagerun import PageRun, VENDOR_SECTION, read_ini  # noqa: E402
 from vendor_stub import xml  # noqa: E402
 
@@ -29,16 +30,7 @@ ALL = len(PROFILE_KEYS)
 GOLDEN = 0.6180339887
 
 
-def other_program_ini():
-    sections = {VENDOR_SECTION: {"InstallID": PageRun.INSTALL_ID}}
-    for n in range(OTHER_KEYS):
-        sections.setdefault(f"Other\\Program{n // 1000:02d}", {})[f"key{n:05d}"] = f"value {n}"
-    text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in entries.items())
-                   for name, entries in sections.items())
-    return sections, text.encode("ascii")
-
-
-OTHERS, OTHERS_TEXT = other_program_ini()
+OTHERS, OTHERS_TEXT = other_program_ini(VENDOR_SECTION, PageRun.INSTALL_ID, OTHER_KEYS)
 
 
 def folder_state(folder):

@@ -17,6 +17,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "app"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE,  # noqa: E402
                       LOC_TYPE, LOC_ZIP)
+from crowded_ini import other_program_ini  # noqa: E402
 from pagerun import VENDOR_SECTION, apps_ini_path, read_ini  # noqa: E402
 from winecmd import wine  # noqa: E402
 
@@ -24,17 +25,6 @@ from winecmd import wine  # noqa: E402
 PLACE_KEYS = (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE, LOC_TYPE, LOC_ZIP)
 INSTALL_ID = "RACE0042"
 START_AFTER = 3.0  # seconds: both Wine processes are up and waiting by then
-
-
-def other_program_ini(keys):
-    """InstallID and `keys` keys of another program in 20 sections."""
-    sections = {VENDOR_SECTION: {"InstallID": INSTALL_ID}}
-    per = max(1, keys // 20)
-    for n in range(keys):
-        sections.setdefault(f"Other\\Program{n // per:02d}", {})[f"key{n:05d}"] = f"value {n}"
-    text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in entries.items())
-                   for name, entries in sections.items())
-    return sections, text.encode("ascii")
 
 
 def check_round(ini_path, others, tags):
@@ -61,7 +51,7 @@ def main():
     args = parser.parse_args()
     env = dict(os.environ)
     ini_path = apps_ini_path(env["WINEPREFIX"])
-    others, text = other_program_ini(args.keys)
+    others, text = other_program_ini(VENDOR_SECTION, INSTALL_ID, args.keys)
     failed = 0
     for round_ in range(1, args.rounds + 1):
         os.makedirs(os.path.dirname(ini_path), exist_ok=True)
