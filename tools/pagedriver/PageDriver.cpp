@@ -36,6 +36,8 @@
 // driver does not wait for them, yet they keep their order with a later "sync" (a sent
 // WM_NULL), so "click" followed by "sync" returns once the click was handled or the page
 // waits in a modal loop. Keys are posted, so they pass through the page's dialog handling.
+#include "platform/KernelHandles.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -281,26 +283,9 @@ bool SyncPage(DWORD timeoutMs) {
 
 // -- programs the driver starts ------------------------------------------------------------
 
-class OwnedHandle {
-public:
-    OwnedHandle() = default;
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() { reset(); }
-    void reset(HANDLE handle = nullptr) {
-        if (handle_)
-            CloseHandle(handle_);
-        handle_ = handle;
-    }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 std::wstring desktopName; // empty: the desktop the driver was started on
-OwnedHandle launched;     // the program started last with "run"
-OwnedHandle heldFile;     // the file taken with "hold"
+KernelHandle launched;    // the program started last with "run"
+FileHandle heldFile;      // the file taken with "hold"
 
 // -- commands --------------------------------------------------------------------------------
 
@@ -336,6 +321,23 @@ bool Control(std::string& args, HWND& control, std::string& answer) {
         return false;
     }
     return true;
+}
+
+// A command about the page answers an error before anything else while there is none.
+Handler OnPage(std::string (*command)(std::string& args)) {
+    return [command](std::string& args) {
+        std::string answer;
+        return NeedPage(answer) ? command(args) : answer;
+    };
+}
+
+// A command about a control takes its "<id>" first; the rest is the command's own.
+Handler OnControl(std::string (*command)(HWND control, std::string& args)) {
+    return [command](std::string& args) {
+        HWND control = nullptr;
+        std::string answer;
+        return Control(args, control, answer) ? command(control, args) : answer;
+    };
 }
 
 DWORD TimeoutArg(std::string& args) {
@@ -405,7 +407,7 @@ std::string Run(std::string& args) {
 }
 
 std::string Exit(std::string& args) {
-    if (!launched.get())
+    if (!launched.valid())
         return "error nothing started";
     if (WaitForSingleObject(launched.get(), TimeoutArg(args)) != WAIT_OBJECT_0)
         return "timeout";
@@ -444,9 +446,6 @@ BOOL CALLBACK CollectShown(HWND child, LPARAM param) {
 }
 
 std::string Texts(std::string&) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     std::vector<HWND> children;
     EnumChildWindows(page.target, CollectShown, reinterpret_cast<LPARAM>(&children));
     std::string payload;
@@ -477,9 +476,6 @@ std::string Gone(std::string& args) {
 }
 
 std::string Windows(std::string&) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     const std::vector<std::wstring> captions = VisibleCaptions();
     std::string payload = std::to_string(captions.size());
     for (const std::wstring& caption : captions)
@@ -488,9 +484,6 @@ std::string Windows(std::string&) {
 }
 
 std::string Use(std::string& args) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     HWND window = args.empty() ? page.window : FindTopLevel(Unescape(args));
     if (!window)
         return "error no window";
@@ -498,11 +491,7 @@ std::string Use(std::string& args) {
     return Ok();
 }
 
-std::string SetText(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string SetText(HWND control, std::string& args) {
     const std::wstring text = Unescape(args);
     LRESULT result = 0;
     if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result))
@@ -510,28 +499,16 @@ std::string SetText(std::string& args) {
     return result ? Ok() : "error refused";
 }
 
-std::string GetText(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string GetText(HWND control, std::string&) {
     std::wstring text;
     return ControlText(control, text) ? Ok(Escape(text)) : "error busy";
 }
 
-std::string Click(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Click(HWND control, std::string&) {
     return Press(page.target, control) ? Ok() : "error not delivered";
 }
 
-std::string Key(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Key(HWND control, std::string& args) {
     static const std::map<std::string, WPARAM> keys = {
         {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"tab", VK_TAB}, {"space", VK_SPACE}};
     const auto key = keys.find(args);
@@ -547,9 +524,6 @@ std::string Key(std::string& args) {
 }
 
 std::string Close(std::string& args) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     HWND window = args.empty() ? page.target : FindTopLevel(Unescape(args));
     if (!window)
         return "error no window";
@@ -566,22 +540,14 @@ std::string SelectIndex(HWND control, long index) {
     return Ok(std::to_string(result));
 }
 
-std::string Select(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Select(HWND control, std::string& args) {
     long index = 0;
     if (!ParseInt(args, index))
         return "error bad index";
     return SelectIndex(control, index);
 }
 
-std::string SelectString(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string SelectString(HWND control, std::string& args) {
     const std::wstring text = Unescape(args);
     LRESULT index = 0;
     if (!Send(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -590,11 +556,7 @@ std::string SelectString(std::string& args) {
     return index == CB_ERR ? "error not found" : SelectIndex(control, static_cast<long>(index));
 }
 
-std::string List(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string List(HWND control, std::string&) {
     LRESULT count = 0;
     if (!Send(control, CB_GETCOUNT, 0, 0, count) || count < 0)
         return "error busy";
@@ -615,30 +577,18 @@ std::string List(std::string& args) {
     return Ok(payload);
 }
 
-std::string Selected(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Selected(HWND control, std::string&) {
     LRESULT index = 0;
     return Send(control, CB_GETCURSEL, 0, 0, index) ? Ok(std::to_string(index)) : "error busy";
 }
 
-std::string Checked(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Checked(HWND control, std::string&) {
     LRESULT state = 0;
     return Send(control, BM_GETCHECK, 0, 0, state) ? Ok(std::to_string(state)) : "error busy";
 }
 
 // Opens (1) or closes (0) a combo box's list, as a click on its arrow would.
-std::string Drop(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Drop(HWND control, std::string& args) {
     const WPARAM open = std::atoi(args.c_str()) != 0 ? TRUE : FALSE;
     LRESULT ignored = 0;
     return Send(control, CB_SHOWDROPDOWN, open, 0, ignored) ? Ok() : "error busy";
@@ -646,9 +596,6 @@ std::string Drop(std::string& args) {
 
 // The focused control of the page's thread: "<id> <caption of its top-level window>".
 std::string Focus(std::string&) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(page.threadId, &info))
@@ -660,8 +607,6 @@ std::string Focus(std::string&) {
 }
 
 std::string Box(std::string& args) {
-    if (std::string answer; !NeedPage(answer))
-        return answer;
     const DWORD timeoutMs = TimeoutArg(args);
     HWND box = WaitTopLevel(Unescape(args), timeoutMs);
     if (!box)
@@ -673,8 +618,6 @@ std::string Box(std::string& args) {
 // Presses the OK button of a box and waits until the box is destroyed and the page waits for
 // input again, so the page's reaction to the closing (such as a focus move) is complete.
 std::string BoxOk(std::string& args) {
-    if (std::string answer; !NeedPage(answer))
-        return answer;
     HWND box = FindTopLevel(Unescape(args));
     if (!box)
         return "error no window";
@@ -689,19 +632,12 @@ std::string BoxOk(std::string& args) {
 }
 
 std::string Sync(std::string& args) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     return SyncPage(TimeoutArg(args)) ? Ok() : "timeout";
 }
 
 // Posts the click <count> times without waiting: the clicks queue up behind whatever the
 // page is doing, as fast presses by an impatient user would.
-std::string PostClick(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string PostClick(HWND control, std::string& args) {
     long count = 0;
     if (!ParseInt(args, count) || count < 1)
         return "error bad count";
@@ -720,9 +656,6 @@ std::string PostClick(std::string& args) {
 // Watches the page as the system does while it works: is it flagged as hung, and how long
 // does it take to answer WM_NULL (each try gives up after a second).
 std::string HungProbe(std::string& args) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     long duration = 0, period = 0;
     if (!ParseInt(TakeWord(args), duration) || !ParseInt(args, period) || duration < 0 ||
         period < 1)
@@ -751,11 +684,7 @@ std::string HungProbe(std::string& args) {
               std::to_string(unanswered) + " " + std::to_string(worst));
 }
 
-std::string Rect(std::string& args) {
-    HWND control = nullptr;
-    std::string answer;
-    if (!Control(args, control, answer))
-        return answer;
+std::string Rect(HWND control, std::string&) {
     RECT rect{};
     if (control == page.target) {
         GetClientRect(control, &rect);
@@ -769,9 +698,6 @@ std::string Rect(std::string& args) {
 
 // Copies a rectangle of the target's client area: "<width> <height> <rrggbb...>" row by row.
 std::string Grab(std::string& args) {
-    std::string answer;
-    if (!NeedPage(answer))
-        return answer;
     long x = 0, y = 0, width = 0, height = 0;
     if (!ParseInt(TakeWord(args), x) || !ParseInt(TakeWord(args), y) ||
         !ParseInt(TakeWord(args), width) || !ParseInt(args, height) || width <= 0 || height <= 0)
@@ -836,33 +762,33 @@ int main() {
         {"attach", Attach},
         {"wait", Wait},
         {"gone", Gone},
-        {"windows", Windows},
-        {"use", Use},
-        {"set-text", SetText},
-        {"get-text", GetText},
-        {"click", Click},
-        {"key", Key},
-        {"close", Close},
-        {"select", Select},
-        {"select-string", SelectString},
-        {"list", List},
-        {"selected", Selected},
-        {"checked", Checked},
-        {"focus", Focus},
-        {"box", Box},
-        {"box-ok", BoxOk},
-        {"sync", Sync},
-        {"rect", Rect},
-        {"grab", Grab},
+        {"windows", OnPage(Windows)},
+        {"use", OnPage(Use)},
+        {"set-text", OnControl(SetText)},
+        {"get-text", OnControl(GetText)},
+        {"click", OnControl(Click)},
+        {"key", OnControl(Key)},
+        {"close", OnPage(Close)},
+        {"select", OnControl(Select)},
+        {"select-string", OnControl(SelectString)},
+        {"list", OnControl(List)},
+        {"selected", OnControl(Selected)},
+        {"checked", OnControl(Checked)},
+        {"focus", OnPage(Focus)},
+        {"box", OnPage(Box)},
+        {"box-ok", OnPage(BoxOk)},
+        {"sync", OnPage(Sync)},
+        {"rect", OnControl(Rect)},
+        {"grab", OnPage(Grab)},
         {"syscolor", SysColor},
-        {"drop", Drop},
+        {"drop", OnControl(Drop)},
         {"desktop", Desktop},
         {"run", Run},
         {"exit", Exit},
         {"shown", Shown},
-        {"texts", Texts},
-        {"post-click", PostClick},
-        {"hungprobe", HungProbe},
+        {"texts", OnPage(Texts)},
+        {"post-click", OnControl(PostClick)},
+        {"hungprobe", OnPage(HungProbe)},
         {"attach-pid", AttachPid},
         {"hold", Hold},
         {"release", Release},
