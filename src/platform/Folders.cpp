@@ -14,7 +14,6 @@ bool entryExists(const std::string& path) {
     return FindHandle(FindFirstFileA(path.c_str(), &data)).valid();
 }
 
-// The reason goes to the debugger output and stays the thread's last error for the caller.
 // The path without one trailing backslash: how the system names a folder it is asked about.
 std::string withoutTrailingSeparator(const std::string& path) {
     if (!path.empty() && path.back() == '\\') {
@@ -23,6 +22,7 @@ std::string withoutTrailingSeparator(const std::string& path) {
     return path;
 }
 
+// The reason goes to the debugger output and stays the thread's last error for the caller.
 void reportError(DWORD code) {
     char text[kErrorTextSize];
     SystemErrorText(code, text, sizeof text);

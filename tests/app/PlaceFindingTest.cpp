@@ -1,7 +1,7 @@
 #include "app/PlaceFinding.h"
 #include "platform/ComRuntime.h"
 #include "support/TestFolders.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "settings/DataFolders.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 
 #include <gtest/gtest.h>
 

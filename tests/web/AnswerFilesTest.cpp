@@ -3,7 +3,7 @@
 #include "platform/PathText.h"
 #include "support/TestFolders.h"
 #include "web/AnswerFiles.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>

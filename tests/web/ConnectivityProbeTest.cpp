@@ -4,7 +4,7 @@
 #include "support/TestFolders.h"
 #include "web/ConnectivityProbeTesting.h"
 #include "web/Endpoints.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 #include "web/WebClientTesting.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "platform/Folders.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "support/FailingAllocator.h"
 #include "web/Endpoints.h"
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>

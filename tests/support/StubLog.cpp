@@ -1,4 +1,4 @@
-#include "web/StubLog.h"
+#include "support/StubLog.h"
 
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
