@@ -21,13 +21,41 @@ void runSafely(const std::function<void()>& step) {
     }
 }
 
-DWORD WINAPI runJob(void* parameter) {
+void CALLBACK runJob(PTP_CALLBACK_INSTANCE, void* parameter) {
     const std::unique_ptr<Job> job(static_cast<Job*>(parameter));
     runSafely(job->work);
     SetEvent(job->done.get());
     job->done.reset();
     runSafely(job->finish);
-    return 0;
+}
+
+// Workers kept for the process: under Wine a thread made for one request cost more than the
+// loopback request itself (each new thread also sets up the internet and sockets libraries'
+// state of its own). One worker always waits ready; a worker left blocked by work that
+// overran is simply not free, and the pool makes another for the next work.
+PTP_POOL workerPool() {
+    static const PTP_POOL pool = [] {
+        const PTP_POOL made = CreateThreadpool(nullptr);
+        if (made != nullptr && !SetThreadpoolThreadMinimum(made, 1)) {
+            CloseThreadpool(made);
+            return PTP_POOL(nullptr);
+        }
+        return made;
+    }();
+    return pool;
+}
+
+// Starts job on a worker of the pool, or of the process's own pool when no pool of ours
+// could be made.
+bool submit(Job* job) {
+    TP_CALLBACK_ENVIRON environment;
+    InitializeThreadpoolEnvironment(&environment);
+    if (const PTP_POOL pool = workerPool()) {
+        SetThreadpoolCallbackPool(&environment, pool);
+    }
+    const bool submitted = TrySubmitThreadpoolCallback(runJob, job, &environment) != FALSE;
+    DestroyThreadpoolEnvironment(&environment);
+    return submitted;
 }
 } // namespace
 
@@ -49,11 +77,10 @@ bool runBounded(std::function<void()> work, std::function<void()> finish,
     }
     auto job =
         std::make_unique<Job>(Job{std::move(work), std::move(finish), KernelHandle(threadsCopy)});
-    const KernelHandle thread(CreateThread(nullptr, 0, runJob, job.get(), 0, nullptr));
-    if (!thread.valid()) {
+    if (!submit(job.get())) {
         return false;
     }
-    job.release(); // the thread deletes it
+    job.release(); // the worker deletes it
     // The page waits here for the network: it stays answerable without running anything.
     return waitAnsweringSentMessages(done.get(), deadline) == WaitResult::Signalled;
 }
