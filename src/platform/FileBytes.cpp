@@ -3,11 +3,12 @@
 #include "platform/KernelHandles.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 // One system call moves at most this much.
 constexpr DWORD kChunk = 1u << 20;
+// What a read asks for once the file holds more than it did at the start.
+constexpr size_t kMinStep = 64 * 1024;
 } // namespace
 
 SystemResult writeAll(HANDLE file, std::string_view bytes) {
@@ -33,20 +34,35 @@ SystemResult readFileBytes(const std::wstring& path, std::string& bytes, size_t 
     if (!file.valid()) {
         return SystemResult::lastError();
     }
-    std::vector<char> chunk(kChunk);
+    // Read straight into the text, sized by what the file holds now: a buffer of the largest
+    // step for every file, answers of a few hundred bytes included, cost more than the read.
+    LARGE_INTEGER size{};
+    const size_t expected =
+        GetFileSizeEx(file.get(), &size) ? static_cast<size_t>(size.QuadPart) : 0;
+    if (expected > maxBytes) {
+        return SystemResult::failed(ERROR_FILE_TOO_LARGE);
+    }
     for (;;) {
+        const size_t have = bytes.size();
+        // One byte more than expected: a read that comes back short is the end of the file,
+        // so a file read whole takes one call. One that grew meanwhile is read on in steps.
+        const DWORD step = static_cast<DWORD>(
+            std::min<size_t>(expected > have ? expected - have + 1 : kMinStep, kChunk));
+        bytes.resize(have + step);
         DWORD got = 0;
-        if (!ReadFile(file.get(), chunk.data(), kChunk, &got, nullptr)) {
-            return SystemResult::lastError();
+        if (!ReadFile(file.get(), &bytes[have], step, &got, nullptr)) {
+            const SystemResult failed = SystemResult::lastError();
+            bytes.clear();
+            return failed;
         }
-        if (got == 0) {
-            return SystemResult::done();
-        }
-        if (bytes.size() + got > maxBytes) {
+        bytes.resize(have + got);
+        if (bytes.size() > maxBytes) {
             bytes.clear();
             return SystemResult::failed(ERROR_FILE_TOO_LARGE);
         }
-        bytes.append(chunk.data(), got);
+        if (got < step) {
+            return SystemResult::done();
+        }
     }
 }
 
