@@ -19,10 +19,16 @@ FileFacts fileFacts(const std::wstring& path) {
     const FileHandle file(
         CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (file.valid() && GetFileInformationByHandle(file.get(), &info)) {
-        facts.linked = facts.linked || info.nNumberOfLinks > 1 ||
-                       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // Asked for the link count and attributes alone: the whole information holds the volume's
+    // identity too, which Wine looks up anew for every file (0.6 ms each under the 32-bit
+    // loader).
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (file.valid() &&
+        GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof standard) &&
+        GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic)) {
+        facts.linked = facts.linked || standard.NumberOfLinks > 1 ||
+                       (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     }
     return facts;
 }

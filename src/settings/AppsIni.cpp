@@ -11,6 +11,12 @@
 
 namespace {
 constexpr DWORD kReadStep = 512;
+// Enough for the profile's sections; a larger one doubles it, each try a reading of the file.
+constexpr DWORD kSectionStart = 4096;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 const char* orEmpty(const char* text) {
     return text != nullptr ? text : "";
@@ -110,6 +116,47 @@ size_t AppsIni::ReadStringToBuffer(const char* section, const char* key, char* b
         length = bufferSize;
     }
     return length;
+}
+
+AppsIni::Entries AppsIni::readSection(const char* section) const {
+    try {
+        Entries entries;
+        if (section == nullptr || !bound()) {
+            return entries;
+        }
+        // The platform cuts a section that does not fit and then answers size - 2.
+        std::vector<char> buffer;
+        DWORD count = 0;
+        for (DWORD size = kSectionStart;; size *= 2) {
+            buffer.assign(size, '\0');
+            count = GetPrivateProfileSectionA(section, buffer.data(), size, fileName());
+            if (count + 2 < size) {
+                break;
+            }
+        }
+        // "key=value" lines, each ended by a zero byte.
+        for (const char* line = buffer.data(); line < buffer.data() + count && *line != '\0';
+             line += std::strlen(line) + 1) {
+            const char* equals = std::strchr(line, '=');
+            const char* keyEnd = equals != nullptr ? equals : line + std::strlen(line);
+            // Blanks around a key are not part of its name.
+            const char* keyStart = line;
+            while (keyStart < keyEnd && isBlank(*keyStart)) {
+                ++keyStart;
+            }
+            while (keyEnd > keyStart && isBlank(keyEnd[-1])) {
+                --keyEnd;
+            }
+            if (keyStart == keyEnd) {
+                continue;
+            }
+            entries.emplace_back(std::string(keyStart, keyEnd),
+                                 equals != nullptr ? std::string(equals + 1) : std::string());
+        }
+        return entries;
+    } catch (const std::bad_alloc&) {
+        return {}; // without memory the section reads as missing
+    }
 }
 
 void bindAppsIni(AppsIni& ini) {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // One read or write of one key of one section of apps.ini, the settings file the
 // desktop platform's programs share. Nothing is cached: every call goes to the file.
@@ -27,6 +29,12 @@ public:
     // returns its length, capped at the buffer size when there is a buffer.
     size_t ReadStringToBuffer(const char* section, const char* key, char* buffer, size_t bufferSize,
                               const char* defaultValue) const;
+
+    // A section's keys with their values, in file order, as the profile functions read them
+    // (blanks around a key dropped); empty when the file or the section is missing. One
+    // reading of the file for the whole section, where ReadString reads it for every key.
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    Entries readSection(const char* section) const;
 
 private:
     // Without a path the profile functions would fall back to the system's win.ini.

@@ -7,6 +7,7 @@
 #include "settings/AppsIni.h"
 #include "settings/StagedCopy.h"
 
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -38,38 +39,48 @@ std::string_view comparable(std::string_view value) {
     return value.substr(first, value.find_last_not_of(kTrimmed) - first + 1);
 }
 
-bool landed(const AppsIni& ini, const ProfileKey& entry) {
-    // A missing key answers whatever default it is given; a present one answers its value
-    // whatever the default. Two defaults tell them apart for every value.
-    const std::string read = ini.ReadString(entry.section, entry.key, "\x01");
-    if (read == "\x01" && ini.ReadString(entry.section, entry.key, "\x02") == "\x02") {
-        return false;
+// The first entry of a key, as a reader of the file finds it; null when the key is missing.
+const std::string* valueOf(const AppsIni::Entries& entries, const char* key) {
+    for (const auto& [name, value] : entries) {
+        if (lstrcmpiA(name.c_str(), key) == 0) {
+            return &value;
+        }
     }
-    const std::string written = valueAsWritten(entry.value);
-    return comparable(read) == comparable(written);
+    return nullptr;
 }
 
-// The writes and their read-back; the first failed write's reason goes to error.
+// The writes and their read-back; the first failed write's reason goes to error. The read-back
+// takes each section once: every reading makes the profile functions parse the whole file
+// again, which for a large apps.ini cost as much as the writes themselves.
 bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
     for (const ProfileKey& entry : keys) {
         if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {
             error = GetLastError();
         }
     }
-    bool all = true;
+    const char* section = nullptr;
+    AppsIni::Entries entries;
     for (const ProfileKey& entry : keys) {
-        all = all && landed(ini, entry);
+        if (section == nullptr || std::strcmp(section, entry.section) != 0) {
+            section = entry.section;
+            entries = ini.readSection(section);
+        }
+        const std::string* read = valueOf(entries, entry.key);
+        if (read == nullptr || comparable(*read) != comparable(valueAsWritten(entry.value))) {
+            return false;
+        }
     }
-    return all;
+    return true;
 }
 
-// Whether apps.ini still holds what was copied (and is still missing when it was).
+// Whether apps.ini still holds what was copied (and is still missing when it was). A file that
+// went, or turned into something that cannot be read, fails the reading.
 bool unchanged(const std::wstring& path, bool existed, const std::string& copied) {
-    if (fileFacts(path).exists != existed) {
-        return false;
+    if (!existed) {
+        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
     std::string now;
-    return !existed || (readFileBytes(path, now) && now == copied);
+    return readFileBytes(path, now) && now == copied;
 }
 
 // What one commit works on: apps.ini under both its names and the keys.

@@ -49,6 +49,19 @@ TEST_F(AppsIniFile, LongValuesComeBackWhole) {
     }
 }
 
+TEST_F(AppsIniFile, ASectionComesBackWholeInFileOrder) {
+    const std::string longValue(9000, 'v'); // past the first buffer, which must grow
+    writeWholeFile(path, "[Before]\r\nb=0\r\n[S]\r\n  spaced  =x\r\nempty=\r\nlong=" + longValue +
+                             "\r\nEq=a=b\r\n[After]\r\nz=1\r\n");
+    const AppsIni::Entries expected = {
+        {"spaced", "x"}, {"empty", ""}, {"long", longValue}, {"Eq", "a=b"}};
+    EXPECT_EQ(expected, ini.readSection("s"));
+    EXPECT_EQ(AppsIni::Entries{}, ini.readSection("Missing"));
+    EXPECT_EQ(AppsIni::Entries{}, ini.readSection(nullptr));
+    AppsIni unbound;
+    EXPECT_EQ(AppsIni::Entries{}, unbound.readSection("S"));
+}
+
 TEST_F(AppsIniFile, LineBreaksInAValueCannotPlantKeysOrSections) {
     EXPECT_NE(0, ini.WriteString("Software\\Talvora\\Corvane\\UserProfile", "locDisplayName",
                                  "Paris\r\n[Software\\Talvora]\r\nInstallID=forged\nx=1"));

@@ -189,6 +189,16 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     EXPECT_TRUE(commitProfile(profile).saved);
 }
 
+TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
+    // They report such writes done and drop the key (32,767 characters and more) or empty it.
+    for (const size_t length : {40000u, 70000u}) {
+        appsIniPath();
+        SetupProfile profile = resolvedProfile();
+        profile.setLocDisplayName(std::string(length, 'n'));
+        EXPECT_FALSE(commitProfile(profile).saved) << length;
+    }
+}
+
 TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
     const std::map<std::string, std::string> starts = {
         {"none", ""},
