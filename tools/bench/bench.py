@@ -3,15 +3,18 @@
 
 Floors: BenchFloor.exe (the page's template and nothing else, built like the page) for the
 window and the size, BenchFloorStage.exe (the same plus the stage 17 report the page must
-make before it shows) to split the first paint, BenchGets.exe (the bare requests Next must make) for the network, and
-the answer reader alone (BenchParse.exe) for the walk; BenchNextSteps.exe times Next's
-steps one by one inside one process. Everything runs under Wine in a
+make before it shows) to split the first paint, BenchContractFloor.exe (the work Next must
+do, with the bare platform calls) for Next and the commit, BenchGets.exe (the bare requests
+Next must make) for the network, and the answer reader alone (BenchParse.exe) for the walk;
+BenchNextSteps.exe times Next's steps one by one along the page's path inside one process,
+and BenchRequestParts.exe takes one request apart. Everything runs under Wine in a
 1024x768 virtual desktop on its own Xvfb, against a local stub on 127.0.0.1; the page is
 scripted from outside through the page driver, so every time is what a user would see.
 Medians over the rounds are printed with their ratios; the first round only warms up.
 """
 
 import argparse
+import getpass
 import os
 import platform
 import shutil
@@ -25,7 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(ROOT, "tools", "pagedriver"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-from contract import STAGE_ACCEPTED, STAGE_OPENED, stage_path  # noqa: E402
+from contract import SETTINGS_FILE, STAGE_ACCEPTED, STAGE_OPENED, stage_path  # noqa: E402
 from pagedriver import Driver  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
@@ -38,6 +41,13 @@ DETAIL = ('<weather ver="1.0"><eloc><ctry>US</ctry><dma>648</dma><st>IL</st><zip
           "</eloc></weather>")
 PICKER_SIZES = (2000, 20000)
 PARSE_SIZES = (5000, 20000, 80000)
+# apps.ini sizes of the commit curve; Next runs on the first.
+INI_SIZES = (1024, 100 * 1024, 1024 * 1024)
+INSTALL_ID = "BENCH0001"
+# Next's steps in the page's order; all but the last are Next's own work (Next - Back).
+STEPS = ("reach", "search", "read-search", "detail", "read-detail", "commit", "stage-90")
+OWN_STEPS = STEPS[:-1]
+REQUEST_ROUNDS = 15
 
 # The shipped page travels inside the installer: stripped, it stays under this.
 SIZE_BUDGET = 300 * 1024
@@ -47,6 +57,32 @@ def search_answer(count):
     locs = "".join(f'<loc id="USXX{i:05d}" type="1">Springfield {i}, XX</loc>'
                    for i in range(count))
     return f'<search ver="1.0">{locs}</search>'
+
+
+def apps_ini(size):
+    """An apps.ini of `size` bytes: the installation identifier and other programs' keys."""
+    lines = [f"[Software\\Talvora]\r\nInstallID={INSTALL_ID}\r\n"]
+    total, n = len(lines[0]), 0
+    while total < size:
+        line = (f"[Other\\Program{n // 500:03d}]\r\n" if n % 500 == 0
+                else f"key{n:06d}=value {n}\r\n")
+        lines.append(line)
+        total += len(line)
+        n += 1
+    return "".join(lines).encode("ascii")
+
+
+def prefix_apps_ini(prefix):
+    """apps.ini of the prefix's one user, where the page commits."""
+    users = os.path.join(prefix, "drive_c", "users")
+    user = os.environ.get("USER") or getpass.getuser()
+    if not os.path.isdir(os.path.join(users, user)):
+        user = next(n for n in sorted(os.listdir(users)) if n != "Public")
+    return os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", SETTINGS_FILE)
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
 
 
 def peak_kb(pid):
@@ -83,6 +119,14 @@ class Bench:
                 f.write(search_answer(count))
             self.answers[count] = path
         self.picker_bodies = {n: xml(search_answer(n)) for n in PICKER_SIZES}
+        self.templates = {}
+        for size in INI_SIZES:
+            path = os.path.join(self.work, f"apps-{size}.ini")
+            with open(path, "wb") as f:
+                f.write(apps_ini(size))
+            self.templates[size] = path
+        self.page_ini = prefix_apps_ini(env["WINEPREFIX"])
+        self.base = f"http://127.0.0.1:{args.port}"
 
     def add(self, key, value):
         self.samples.setdefault(key, []).append(value)
@@ -119,9 +163,15 @@ class Bench:
         finally:
             watchdog.cancel()
 
+    def place_page_ini(self):
+        """The page commits into the same apps.ini as the contract floor's."""
+        os.makedirs(os.path.dirname(self.page_ini), exist_ok=True)
+        shutil.copy(self.templates[INI_SIZES[0]], self.page_ini)
+
     def run_window(self, name, leave, counted):
         self.stub.route("/search/search/", xml(search_answer(1)))
         self.stub.route("/weather/local/", xml(DETAIL))
+        self.place_page_ini()
         process, shown, peak = self.launch(name)
         if name == "page" and leave == NEXT:
             self.driver.set_text(PLACE, PLACE_TYPED)
@@ -169,21 +219,80 @@ class Bench:
         if counted:
             self.add("gets", int(out[2]) / 1000)
 
+    def run(self, program, *args, timeout=120):
+        return subprocess.run(wine(program, *args), env=self.env, check=True,
+                              capture_output=True, text=True, timeout=timeout).stdout.split("\n")
+
     def run_steps(self, counted):
+        """Next's steps along the page's path, in one process."""
         self.stub.route("/search/search/", xml(search_answer(1)))
         self.stub.route("/weather/local/", xml(DETAIL))
-        base = f"http://127.0.0.1:{self.args.port}"
-        folder = os.path.join(self.work, "steps")
-        os.makedirs(folder, exist_ok=True)
-        windows_folder = "Z:" + folder.replace("/", "\\") + "\\"
-        out = subprocess.run(wine(self.args.steps, f"{base}/search/search/?where={PLACE_TYPED}",
-                              f"{base}/weather/local/USXX00000?eloc=*", windows_folder),
-                             env=self.env, check=True, capture_output=True, text=True,
-                             timeout=60).stdout.split("\n")
+        folders = [os.path.join(self.work, "steps", name) for name in ("temp", "spare")]
+        for folder in folders:
+            os.makedirs(folder, exist_ok=True)
+        out = self.run(self.args.steps, "next", f"{self.base}/search/search/?where={PLACE_TYPED}",
+                       f"{self.base}/weather/local/USXX00000?eloc=*",
+                       *(windows_path(folder) + "\\" for folder in folders),
+                       windows_path(self.templates[INI_SIZES[0]]))
         for line in filter(None, out):
             _, name, micros = line.split()
             if counted:
                 self.add(("step", name), int(micros) / 1000)
+
+    def run_contract_floor(self, counted):
+        """The same work with the bare platform calls, in one process."""
+        folder = os.path.join(self.work, "contract")
+        os.makedirs(folder, exist_ok=True)
+        base = self.base
+        out = self.run(self.args.contract_floor, "next", windows_path(folder) + "\\",
+                       windows_path(os.path.join(folder, SETTINGS_FILE)),
+                       windows_path(self.templates[INI_SIZES[0]]),
+                       base + stage_path(STAGE_OPENED, INSTALL_ID),
+                       f"{base}/search/search/?where={PLACE_TYPED}",
+                       f"{base}/search/search/?where={PLACE_TYPED}&rnd=4242",
+                       f"{base}/weather/local/USXX00000?eloc=%2A&rnd=4243",
+                       base + stage_path(STAGE_ACCEPTED, INSTALL_ID))
+        for line in filter(None, out):
+            _, name, micros = line.split()
+            if counted:
+                self.add(("floor", name), int(micros) / 1000)
+
+    def run_next_pair(self, number, counted):
+        """Steps and floor next to each other, the order alternating between rounds."""
+        runs = (self.run_steps, self.run_contract_floor)
+        for run in runs if number % 2 else reversed(runs):
+            run(counted)
+        if counted:
+            for name in STEPS:
+                self.add(("step ratio", name),
+                         self.samples[("step", name)][-1] / self.samples[("floor", name)][-1])
+            own = sum(self.samples[("step", name)][-1] for name in OWN_STEPS)
+            floor = sum(self.samples[("floor", name)][-1] for name in OWN_STEPS)
+            self.add("own steps ratio", own / floor)
+
+    def run_commits(self, number, counted):
+        """The commit and the floor's file work on each apps.ini size."""
+        templates = [windows_path(self.templates[size]) for size in INI_SIZES]
+        folder = os.path.join(self.work, "contract")
+        page = lambda: self.run(self.args.steps, "commit", *templates)  # noqa: E731
+        floor = lambda: self.run(self.args.contract_floor, "commit",  # noqa: E731
+                                 windows_path(os.path.join(folder, SETTINGS_FILE)), *templates)
+        outs = [page(), floor()] if number % 2 else list(reversed([floor(), page()]))
+        self.place_page_ini()
+        if counted:
+            for out in outs:
+                # One line per template, in the order given: "<kind> <bytes> <microseconds>".
+                for size, line in zip(INI_SIZES, filter(None, out)):
+                    kind, _, micros = line.split()
+                    self.add((kind, size), int(micros) / 1000)
+
+    def run_request_parts(self, counted):
+        out = self.run(self.args.parts, self.base + stage_path(STAGE_ACCEPTED, INSTALL_ID),
+                       str(REQUEST_ROUNDS))
+        for line in filter(None, out):
+            _, name, micros = line.split()
+            if counted:
+                self.add(("part", name), int(micros) / 1000)
 
     def run_parse(self, counted):
         files = [self.answers[n] for n in PARSE_SIZES]
@@ -206,15 +315,21 @@ class Bench:
             if counted:
                 self.add(("paint ratio", "page"), paints["page"] / paints["floor"])
                 self.add(("paint ratio", "stage"), paints["stage"] / paints["floor"])
+                self.add(("paint ratio", "page/stage"), paints["page"] / paints["stage"])
         backs, nexts = {}, {}
         for name in order:
             if name != "stage":
                 nexts[name] = self.run_window(name, NEXT, counted)
                 backs[name] = self.run_window(name, BACK, counted)
-        if counted:
-            self.add("own", nexts["page"] - backs["page"])
         self.run_gets(counted)
-        self.run_steps(counted)
+        self.run_next_pair(number, counted)
+        if counted:
+            own = nexts["page"] - backs["page"]
+            self.add("own", own)
+            floor = sum(self.samples[("floor", name)][-1] for name in OWN_STEPS)
+            self.add("own clicks ratio", own / floor)
+        self.run_commits(number, counted)
+        self.run_request_parts(counted)
         for count in PICKER_SIZES:
             self.run_picker(count, counted)
         self.run_parse(counted)
@@ -225,30 +340,56 @@ def median(values):
 
 
 def ratio_line(label, page, floor, unit="ms", floor_name="floor"):
-    return f"{label}: {page:.0f} {unit} vs {floor:.0f} {unit} {floor_name}, {page / floor:.2f}×"
+    digits = 1 if unit == "ms" and floor < 100 else 0
+    named = f" {floor_name}" if floor_name else ""
+    return (f"{label}: {page:.{digits}f} {unit} vs {floor:.{digits}f} {unit}{named}, "
+            f"{page / floor:.2f}×")
+
+
+def size_name(size):
+    return f"{size // (1024 * 1024)} MB" if size >= 1024 * 1024 else f"{size // 1024} KB"
 
 
 def report(bench, sizes, rounds):
     s = {k: median(v) for k, v in bench.samples.items()}
     spread = {k: (min(v), max(v)) for k, v in bench.samples.items()}
+    floor_own = sum(s[("floor", name)] for name in OWN_STEPS)
     lines = [
         ratio_line("first paint", s[("paint", "page")], s[("paint", "floor")])
         + f" (paired: {s[('paint ratio', 'page')]:.2f}×)",
         ratio_line("  floor + COM + stage 17 report, the work required before showing",
                    s[("paint", "stage")], s[("paint", "floor")])
         + f" (paired: {s[('paint ratio', 'stage')]:.2f}×)",
+        ratio_line("first paint vs floor + COM + stage 17", s[("paint", "page")],
+                   s[("paint", "stage")], floor_name="")
+        + f" (paired: {s[('paint ratio', 'page/stage')]:.2f}×)",
         ratio_line("Back, click to exit", s[("back", "page")], s[("back", "floor")]),
         ratio_line("Next, click to exit", s[("next", "page")], s[("next", "floor")]),
-        ratio_line("Next's own work (Next - Back)", s["own"], s["gets"],
-                   floor_name="for the four bare GETs"),
+        ratio_line("Next's own work (Next - Back) as whole clicks", s["own"], floor_own,
+                   floor_name="contract floor")
+        + f" (paired: {s['own clicks ratio']:.2f}×)",
+        ratio_line("  the same against the four bare GETs", s["own"], s["gets"],
+                   floor_name="for the GETs"),
     ]
-    steps = [k[1] for k in bench.samples if k[0] == "step"]
-    own_steps = [name for name in steps if name != "stage-90"]
-    lines.append("Next's steps in one process (medians, ms): "
-                 + ", ".join(f"{name} {s[('step', name)]:.1f}" for name in steps))
-    steps_sum = sum(s[("step", name)] for name in own_steps)
+    steps_sum = sum(s[("step", name)] for name in OWN_STEPS)
     lines.append(ratio_line("Next's own work in one process (the steps before stage 90)",
-                            steps_sum, s["gets"], floor_name="for the four bare GETs"))
+                            steps_sum, floor_own, floor_name="contract floor")
+                 + f" (paired: {s['own steps ratio']:.2f}×)")
+    lines.append("Next's steps vs their part of the contract floor (medians, ms; paired): "
+                 + ", ".join(f"{name} {s[('step', name)]:.1f} vs {s[('floor', name)]:.1f} "
+                             f"({s[('step ratio', name)]:.2f}×)" for name in STEPS))
+    lines.append(ratio_line("stage 90 (identifier, probe, GET)", s[("step", "stage-90")],
+                            s[("floor", "stage-90")], floor_name="floor: identifier read, "
+                            "name lookup, bare GET")
+                 + f" (paired: {s[('step ratio', 'stage-90')]:.2f}×)")
+    lines.append("commit vs the floor's file work (folder, copy, 12 writes, flush, rename): "
+                 + ", ".join(f"{size_name(n)} {s[('commit', n)]:.1f} vs "
+                             f"{s[('floor-commit', n)]:.1f} ms "
+                             f"({s[('commit', n)] / s[('floor-commit', n)]:.2f}×)"
+                             for n in INI_SIZES))
+    parts = [k[1] for k in bench.samples if k[0] == "part"]
+    lines.append(f"one request taken apart (medians of {REQUEST_ROUNDS} each per round, ms): "
+                 + ", ".join(f"{name} {s[('part', name)]:.2f}" for name in parts))
     for count in PICKER_SIZES:
         lines.append(f"picker shown, {count:,} matches: {s[('picker', count)]:.0f} ms "
                      "(click Next to picker answering)")
@@ -328,6 +469,8 @@ def main():
     parser.add_argument("--gets", required=True, help="BenchGets.exe")
     parser.add_argument("--parse", required=True, help="BenchParse.exe")
     parser.add_argument("--steps", required=True, help="BenchNextSteps.exe")
+    parser.add_argument("--contract-floor", required=True, help="BenchContractFloor.exe")
+    parser.add_argument("--parts", required=True, help="BenchRequestParts.exe")
     parser.add_argument("--driver", required=True, help="PageDriver.exe")
     parser.add_argument("--port", type=int, required=True, help="the loopback stub's port")
     parser.add_argument("--work", required=True, help="a folder for the runs")

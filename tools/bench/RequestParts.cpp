@@ -1,0 +1,166 @@
+// Where one request's time goes: the bare GET and the name lookup against the same work
+// wrapped the way the page wraps it, piece by piece, alternated so that a drift of the
+// machine hits every variant alike.
+//
+//   BenchRequestParts URL ROUNDS
+//     Prints "part <name> <median microseconds>" for:
+//       bare-get       a GET in its own session on the calling thread (the floor)
+//       get-options    the same with the session's three time-out options set
+//       get-thread     the bare GET on a new thread, waited for with WaitForSingleObject
+//       get-bounded    the bare GET through runBounded (a pooled worker, sent-message wait)
+//       http-get       httpGet, the page's one bounded request
+//       bare-lookup    WSAStartup, gethostbyname of the main host, WSACleanup
+//       probe          probeConnectivity as a WebClient runs it
+//       fetch-memory   WebClient::FetchToMemory: the probe, then the request
+//       empty-bounded  runBounded with no work at all
+//       wait-cursor    the wait cursor set and put back
+//       empty-thread   a new thread with no work, waited for
+//       deadline-checks  eight looks at a deadline, as a request's bookkeeping makes them
+#include "app/WaitCursor.h"
+#include "platform/BoundedWork.h"
+#include "web/ConnectivityProbe.h"
+#include "web/Endpoints.h"
+#include "web/HttpGet.h"
+#include "web/WebClient.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <winsock.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+HINTERNET openSession(bool withOptions) {
+    HINTERNET session =
+        InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (withOptions && session != nullptr) {
+        DWORD limit = 10000;
+        for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                                   INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+            InternetSetOptionA(session, option, &limit, sizeof limit);
+        }
+    }
+    return session;
+}
+
+bool bareGet(const std::string& url, bool withOptions = false) {
+    HINTERNET session = openSession(withOptions);
+    HINTERNET request =
+        InternetOpenUrlA(session, url.c_str(), kRefererHeader,
+                         static_cast<DWORD>(std::strlen(kRefererHeader)), INTERNET_FLAG_RELOAD, 0);
+    DWORD status = 0;
+    DWORD length = sizeof status;
+    const bool ok = request != nullptr &&
+                    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                                   &status, &length, nullptr) &&
+                    status < 300;
+    char buffer[2048];
+    DWORD count = 0;
+    while (ok && InternetReadFile(request, buffer, sizeof buffer, &count) && count > 0) {
+    }
+    InternetCloseHandle(request);
+    InternetCloseHandle(session);
+    return ok;
+}
+
+bool bareLookup() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        return false;
+    }
+    const bool found = gethostbyname(kMainHost) != nullptr;
+    WSACleanup();
+    return found;
+}
+
+DWORD WINAPI noWork(void*) {
+    return 0;
+}
+
+DWORD WINAPI getOnThread(void* url) {
+    bareGet(*static_cast<const std::string*>(url));
+    return 0;
+}
+
+long long micros(const std::function<void()>& part) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    part();
+    QueryPerformanceCounter(&end);
+    return (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: BenchRequestParts URL ROUNDS\n");
+        return 2;
+    }
+    const std::string url = argv[1];
+    const int rounds = std::max(1, std::atoi(argv[2]));
+    const std::vector<std::pair<const char*, std::function<void()>>> parts = {
+        {"bare-get", [&] { bareGet(url); }},
+        {"get-options", [&] { bareGet(url, true); }},
+        {"get-thread",
+         [&] {
+             HANDLE thread =
+                 CreateThread(nullptr, 0, getOnThread, const_cast<std::string*>(&url), 0, nullptr);
+             WaitForSingleObject(thread, INFINITE);
+             CloseHandle(thread);
+         }},
+        {"get-bounded",
+         [&] { runBounded([&url] { bareGet(url); }, [] {}, Deadline::after(10000)); }},
+        {"http-get", [&] { httpGet(url, BodyForm::Text, Deadline::after(10000)); }},
+        {"bare-lookup", [] { bareLookup(); }},
+        {"probe",
+         [] {
+             probeConnectivity(configuredProbeTargets(), Deadline::after(10000),
+                               [](const std::string&, const std::string&) { return false; });
+         }},
+        {"fetch-memory", [&] { WebClient().FetchToMemory(url.c_str()); }},
+        {"empty-bounded", [] { runBounded([] {}, [] {}, Deadline::after(10000)); }},
+        {"wait-cursor", [] { const WaitCursor busy; }},
+        {"empty-thread",
+         [] {
+             HANDLE thread = CreateThread(nullptr, 0, noWork, nullptr, 0, nullptr);
+             WaitForSingleObject(thread, INFINITE);
+             CloseHandle(thread);
+         }},
+        {"deadline-checks",
+         [] {
+             const Deadline deadline = Deadline::after(10000);
+             DWORD left = 0;
+             for (int i = 0; i < 8; ++i) {
+                 left += deadline.passed() ? 0 : deadline.remaining();
+             }
+             // Kept, so the looks are made.
+             if (left == 1) {
+                 std::puts("");
+             }
+         }},
+    };
+    // Everything loaded and connected once before anything counts.
+    for (const auto& part : parts) {
+        part.second();
+    }
+    std::vector<std::vector<long long>> samples(parts.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < parts.size(); ++i) {
+            samples[i].push_back(micros(parts[i].second));
+        }
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::vector<long long>& taken = samples[i];
+        std::sort(taken.begin(), taken.end());
+        std::printf("part %s %lld\n", parts[i].first, taken[taken.size() / 2]);
+    }
+    return 0;
+}
