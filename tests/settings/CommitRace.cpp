@@ -1,7 +1,9 @@
-// One page's commit at a given instant, so that two copies started together commit at the same
+// One page's commit at a given instant, so that copies started together commit at the same
 // moment (commit_race.py). Every place field holds the tag, so a torn profile shows.
 //   CommitRace TAG START   START: milliseconds since 1970-01-01 UTC
-// Exit code 0 when the commit reports the answers saved, 1 when not, 2 on a bad command line.
+// Prints "TAG saved|not saved <ms from START to the commit's end> late <ms it started after
+// START>". Exit code 0 when the commit reports the answers saved, 1 when not, 2 on a bad
+// command line.
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>
@@ -45,7 +47,10 @@ int main(int argc, char** argv) {
     if (start > now) {
         Sleep(static_cast<DWORD>(start - now < kLongestWait ? start - now : kLongestWait));
     }
+    const unsigned long long began = nowMs();
     const bool saved = commitProfile(profile).saved;
-    std::printf("%s %s\n", tag.c_str(), saved ? "saved" : "not saved");
+    const unsigned long long ended = nowMs();
+    std::printf("%s %s %llu late %llu\n", tag.c_str(), saved ? "saved" : "not saved",
+                ended > start ? ended - start : 0, began > start ? began - start : 0);
     return saved ? 0 : 1;
 }
