@@ -1,8 +1,9 @@
 // Where one request's time goes: the bare GET and the name lookup against the same work
-// wrapped the way the page wraps it, piece by piece, alternated so that a drift of the
-// machine hits every variant alike.
+// wrapped the way the page wraps it, piece by piece, and the file calls around Next's answers
+// and its commit, all alternated so that a drift of the machine hits every variant alike.
 //
-//   BenchRequestParts URL ROUNDS
+//   BenchRequestParts URL ROUNDS FOLDER FILE
+//     FOLDER (ending in "\") stands for the answer folder, FILE for a 1 KB apps.ini.
 //     Prints "part <name> <median microseconds>" for:
 //       bare-get       a GET in its own session on the calling thread (the floor)
 //       get-options    the same with the session's three time-out options set
@@ -16,8 +17,20 @@
 //       wait-cursor    the wait cursor set and put back
 //       empty-thread   a new thread with no work, waited for
 //       deadline-checks  eight looks at a deadline, as a request's bookkeeping makes them
+//       find-first     FindFirstFileA of FOLDER, the contract's test that a folder is there
+//       drive-kind     whether FOLDER is on a network drive (GetDriveTypeW)
+//       probe-folder   makeWritableFolder: FOLDER proved writable with its 64 KiB probe
+//       info-whole     FILE opened and its whole handle information asked for
+//       file-facts     fileFacts of FILE, as the commit takes them
+//       read-1mb-buffer  FILE read through a buffer of 1 MB, as whole-file reads were made
+//       read-file      readFileBytes of FILE
 #include "app/WaitCursor.h"
 #include "platform/BoundedWork.h"
+#include "platform/FileBytes.h"
+#include "platform/FileSwap.h"
+#include "platform/Folders.h"
+#include "platform/PathText.h"
+#include "platform/WritableFolder.h"
 #include "web/ConnectivityProbe.h"
 #include "web/Endpoints.h"
 #include "web/HttpGet.h"
@@ -80,6 +93,38 @@ bool bareLookup() {
     return found;
 }
 
+// The folder's entry as the contract's test finds it.
+void findFolder(std::string folder) {
+    folder.pop_back();
+    WIN32_FIND_DATAA data;
+    const HANDLE found = FindFirstFileA(folder.c_str(), &data);
+    if (found != INVALID_HANDLE_VALUE) {
+        FindClose(found);
+    }
+}
+
+void wholeInformation(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+}
+
+void readThroughLargeBuffer(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<char> chunk(1u << 20);
+    std::string bytes;
+    DWORD got = 0;
+    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
+           got > 0) {
+        bytes.append(chunk.data(), got);
+    }
+    CloseHandle(file);
+}
+
 DWORD WINAPI noWork(void*) {
     return 0;
 }
@@ -100,12 +145,14 @@ long long micros(const std::function<void()>& part) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: BenchRequestParts URL ROUNDS\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: BenchRequestParts URL ROUNDS FOLDER FILE\n");
         return 2;
     }
     const std::string url = argv[1];
     const int rounds = std::max(1, std::atoi(argv[2]));
+    const std::string folder = argv[3];
+    const std::wstring file = widePath(argv[4]);
     const std::vector<std::pair<const char*, std::function<void()>>> parts = {
         {"bare-get", [&] { bareGet(url); }},
         {"get-options", [&] { bareGet(url, true); }},
@@ -145,6 +192,17 @@ int main(int argc, char** argv) {
              if (left == 1) {
                  std::puts("");
              }
+         }},
+        {"find-first", [&] { findFolder(folder); }},
+        {"drive-kind", [&] { onNetworkDrive(folder); }},
+        {"probe-folder", [&] { (void)makeWritableFolder(folder); }},
+        {"info-whole", [&] { wholeInformation(file); }},
+        {"file-facts", [&] { fileFacts(file); }},
+        {"read-1mb-buffer", [&] { readThroughLargeBuffer(file); }},
+        {"read-file",
+         [&] {
+             std::string bytes;
+             (void)readFileBytes(file, bytes);
          }},
     };
     // Everything loaded and connected once before anything counts.

@@ -287,8 +287,11 @@ class Bench:
                     self.add((kind, size), int(micros) / 1000)
 
     def run_request_parts(self, counted):
+        folder = os.path.join(self.work, "parts")
+        os.makedirs(folder, exist_ok=True)
         out = self.run(self.args.parts, self.base + stage_path(STAGE_ACCEPTED, INSTALL_ID),
-                       str(REQUEST_ROUNDS))
+                       str(REQUEST_ROUNDS), windows_path(folder) + "\\",
+                       windows_path(self.templates[INI_SIZES[0]]))
         for line in filter(None, out):
             _, name, micros = line.split()
             if counted:
@@ -388,7 +391,8 @@ def report(bench, sizes, rounds):
                              f"({s[('commit', n)] / s[('floor-commit', n)]:.2f}×)"
                              for n in INI_SIZES))
     parts = [k[1] for k in bench.samples if k[0] == "part"]
-    lines.append(f"one request taken apart (medians of {REQUEST_ROUNDS} each per round, ms): "
+    lines.append(f"one request and the file calls around Next taken apart (medians of "
+                 f"{REQUEST_ROUNDS} each per round, ms): "
                  + ", ".join(f"{name} {s[('part', name)]:.2f}" for name in parts))
     for count in PICKER_SIZES:
         lines.append(f"picker shown, {count:,} matches: {s[('picker', count)]:.0f} ms "
