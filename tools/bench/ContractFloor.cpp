@@ -14,39 +14,40 @@
 //   BenchContractFloor commit INI TEMPLATE...
 //     For each template: INI becomes a copy of it (untimed), then the commit's file work is
 //     timed; prints "floor-commit <bytes> <microseconds>".
+#include "BareCalls.h"
 #include "location/XmlGuids.h"
+#include "settings/ProfileCommit.h"
 #include "web/Endpoints.h"
 
 #include <windows.h>
 #include <msxml2.h>
 #include <objbase.h>
 #include <wininet.h>
-#include <winsock.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
-constexpr char kAppsSection[] = "Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}";
-constexpr char kUserProfileSection[] = "Software\\Talvora\\Corvane\\UserProfile";
-constexpr char kDisplayPrefsSection[] = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs";
-
-// The twelve keys of the commit with values as long as the bench's place gives them.
-constexpr const char* kProfile[12][3] = {
-    {kAppsSection, "ea", "08/22/07"},
-    {kAppsSection, "su", "08/22/07"},
-    {kDisplayPrefsSection, "temperature", "F"},
-    {kUserProfileSection, "yob", "75"},
-    {kUserProfileSection, "gender", "F"},
-    {kUserProfileSection, "locCountry", "US"},
-    {kUserProfileSection, "locDisplayName", "Springfield 0, XX"},
-    {kUserProfileSection, "locDMA", "648"},
-    {kUserProfileSection, "locID", "USXX00000"},
-    {kUserProfileSection, "locState", "IL"},
-    {kUserProfileSection, "locType", "1"},
-    {kUserProfileSection, "locZip", "62701"},
-};
+// The profile the commit writes, with values as long as the bench's place gives them; its keys
+// come from the program's one table.
+std::vector<ProfileKey> benchProfileKeys() {
+    SYSTEMTIME day{};
+    day.wYear = 2007;
+    day.wMonth = 8;
+    day.wDay = 22;
+    SetupProfile profile(day);
+    profile.setYob("1975");
+    profile.setLocCountry("US");
+    profile.setLocDisplayName("Springfield 0, XX");
+    profile.setLocDMA("648");
+    profile.setLocID("USXX00000");
+    profile.setLocState("IL");
+    profile.setLocType("1");
+    profile.setLocZip("62701");
+    return profileKeys(profile);
+}
 
 long long microsSince(const LARGE_INTEGER& start) {
     LARGE_INTEGER now, frequency;
@@ -59,16 +60,6 @@ LARGE_INTEGER now() {
     LARGE_INTEGER at;
     QueryPerformanceCounter(&at);
     return at;
-}
-
-bool lookUpMainHost() {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
-        return false;
-    }
-    const bool found = gethostbyname(kMainHost) != nullptr;
-    WSACleanup();
-    return found;
 }
 
 // The contract's test for an entry at a path (a folder's without its trailing backslash).
@@ -93,17 +84,8 @@ std::string folderOf(const std::string& path) {
 // download writes it: an older file deleted (else the folder looked for), then the file
 // opened and every part written as it comes.
 bool get(const char* url, const std::string& path = {}) {
-    HINTERNET session =
-        InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    HINTERNET request =
-        InternetOpenUrlA(session, url, kRefererHeader,
-                         static_cast<DWORD>(std::strlen(kRefererHeader)), INTERNET_FLAG_RELOAD, 0);
-    DWORD status = 0;
-    DWORD length = sizeof status;
-    const bool ok = request != nullptr &&
-                    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                   &status, &length, nullptr) &&
-                    status < 300;
+    const BareRequest request(url);
+    const bool ok = request.ok();
     HANDLE file = INVALID_HANDLE_VALUE;
     if (ok && !path.empty()) {
         if (entryExists(path)) {
@@ -116,7 +98,7 @@ bool get(const char* url, const std::string& path = {}) {
     }
     char buffer[2048];
     DWORD count = 0;
-    while (ok && InternetReadFile(request, buffer, sizeof buffer, &count) && count > 0) {
+    while (ok && InternetReadFile(request.handle(), buffer, sizeof buffer, &count) && count > 0) {
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) {
             WriteFile(file, buffer, count, &written, nullptr);
@@ -125,8 +107,6 @@ bool get(const char* url, const std::string& path = {}) {
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
     }
-    InternetCloseHandle(request);
-    InternetCloseHandle(session);
     return ok && (path.empty() || file != INVALID_HANDLE_VALUE);
 }
 
@@ -213,15 +193,15 @@ std::wstring wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-bool commit(const std::string& ini, int serial) {
+bool commit(const std::string& ini, int serial, const std::vector<ProfileKey>& keys) {
     entryExists(folderOf(ini)); // the contract's binding looks for the folder
     const std::string copy = ini + "." + std::to_string(GetCurrentProcessId()) + "." +
                              std::to_string(serial) + ".commit";
     if (!CopyFileW(wide(ini).c_str(), wide(copy).c_str(), TRUE)) {
         return false;
     }
-    for (const auto& key : kProfile) {
-        WritePrivateProfileStringA(key[0], key[1], key[2], copy.c_str());
+    for (const ProfileKey& key : keys) {
+        WritePrivateProfileStringA(key.section, key.key, key.value.c_str(), copy.c_str());
     }
     HANDLE file = CreateFileW(wide(copy).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -258,21 +238,22 @@ int next(char** argv) {
     const char* search = argv[5];
     const char* detail = argv[6];
     const char* stage = argv[7];
+    const std::vector<ProfileKey> keys = benchProfileKeys();
     CoInitialize(nullptr);
     readInstallId(ini);
-    lookUpMainHost();
+    bareLookup();
     get(warmup);
 
-    bool ok = timed("reach", [&] { return lookUpMainHost() && get(reach); });
+    bool ok = timed("reach", [&] { return bareLookup() && get(reach); });
     ok = timed("search", [&] { return download(search, folder + "loc.xml"); }) && ok;
     ok = timed("read-search", [&] { return readAnswer(folder + "loc.xml", false); }) && ok;
     ok = timed("detail", [&] { return download(detail, folder + "xloc.xml"); }) && ok;
     ok = timed("read-detail", [&] { return readAnswer(folder + "xloc.xml", true); }) && ok;
-    ok = timed("commit", [&] { return commit(ini, 0); }) && ok;
+    ok = timed("commit", [&] { return commit(ini, 0, keys); }) && ok;
     ok = timed("stage-90",
                [&] {
                    readInstallId(ini);
-                   return lookUpMainHost() && get(stage);
+                   return bareLookup() && get(stage);
                }) &&
          ok;
     CoUninitialize();
@@ -281,11 +262,12 @@ int next(char** argv) {
 
 int commitCurve(int count, char** argv) {
     const std::string ini = argv[0];
+    const std::vector<ProfileKey> keys = benchProfileKeys();
     bool ok = true;
     for (int i = 1; i < count; ++i) {
         CopyFileA(argv[i], ini.c_str(), FALSE);
         const LARGE_INTEGER start = now();
-        ok = commit(ini, i) && ok;
+        ok = commit(ini, i, keys) && ok;
         std::printf("floor-commit %lld %lld\n", fileSize(argv[i]), microsSince(start));
         std::fflush(stdout);
     }

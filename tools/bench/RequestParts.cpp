@@ -24,6 +24,7 @@
 //       file-facts     fileFacts of FILE, as the commit takes them
 //       read-1mb-buffer  FILE read through a buffer of 1 MB, as whole-file reads were made
 //       read-file      readFileBytes of FILE
+#include "BareCalls.h"
 #include "app/WaitCursor.h"
 #include "platform/BoundedWork.h"
 #include "platform/FileBytes.h"
@@ -37,8 +38,6 @@
 #include "web/WebClient.h"
 
 #include <windows.h>
-#include <wininet.h>
-#include <winsock.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,49 +49,6 @@
 #include <vector>
 
 namespace {
-HINTERNET openSession(bool withOptions) {
-    HINTERNET session =
-        InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (withOptions && session != nullptr) {
-        DWORD limit = 10000;
-        for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                                   INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-            InternetSetOptionA(session, option, &limit, sizeof limit);
-        }
-    }
-    return session;
-}
-
-bool bareGet(const std::string& url, bool withOptions = false) {
-    HINTERNET session = openSession(withOptions);
-    HINTERNET request =
-        InternetOpenUrlA(session, url.c_str(), kRefererHeader,
-                         static_cast<DWORD>(std::strlen(kRefererHeader)), INTERNET_FLAG_RELOAD, 0);
-    DWORD status = 0;
-    DWORD length = sizeof status;
-    const bool ok = request != nullptr &&
-                    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                   &status, &length, nullptr) &&
-                    status < 300;
-    char buffer[2048];
-    DWORD count = 0;
-    while (ok && InternetReadFile(request, buffer, sizeof buffer, &count) && count > 0) {
-    }
-    InternetCloseHandle(request);
-    InternetCloseHandle(session);
-    return ok;
-}
-
-bool bareLookup() {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
-        return false;
-    }
-    const bool found = gethostbyname(kMainHost) != nullptr;
-    WSACleanup();
-    return found;
-}
-
 // The folder's entry as the contract's test finds it.
 void findFolder(std::string folder) {
     folder.pop_back();
