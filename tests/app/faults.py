@@ -26,7 +26,7 @@ from contract import (ENDING_STAGES, GENDER, LOC_ID, PROFILE_SECTION, SETTINGS_F
                       STAGE_ACCEPTED, STAGE_PATH, YOB, profile_keys_in, stage_of)
 from journeys import (BACK, NEXT, NOT_RECOGNISED, SETUP_BOX, SHELBYVILLE,  # noqa: E402
                       SPRINGFIELD_IL, Journey, detail_answer, search_answer)
-from pagerun import Driver, DriverError, apps_ini_path, read_ini  # noqa: E402
+from pagerun import Driver, DriverError, read_ini  # noqa: E402
 from proxy_stub import ProxyStub  # noqa: E402
 from vendor_stub import Reply, xml  # noqa: E402
 from winecmd import wine, wineserver  # noqa: E402
@@ -257,10 +257,8 @@ class Faults(Journey):
         self.assertEqual(run.answer_file("loc.xml"), FOUND.body)
 
     def spare_folder(self):
-        """The page's own folder under the user's temporary folder (C:\\users\\NAME\\Temp)."""
-        user = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
-            os.path.dirname(journeys.SUITE.apps_ini)))))
-        return os.path.join(user, "Temp", "Nimbelle")
+        """The page's own folder under the user's temporary folder."""
+        return os.path.join(journeys.SUITE.folders["temp"], "Nimbelle")
 
     def test_a_work_folder_that_cannot_be_written_gives_way_to_the_users_own(self):
         def file_in_the_way(run):
@@ -383,8 +381,9 @@ class Faults(Journey):
             f.write('\n[Software\\\\Wine\\\\Drives] 1\n"n:"="network"\n')
         os.symlink(share, os.path.join(prefix, "dosdevices", "n:"))
         env = dict(journeys.SUITE.env, WINEPREFIX=prefix)
+        apps_ini = os.path.join(prefix, os.path.relpath(journeys.SUITE.apps_ini, source))
         machine = types.SimpleNamespace(driver=Driver(journeys.SUITE.driver_exe, env),
-                                        apps_ini=apps_ini_path(prefix), prefix=prefix)
+                                        apps_ini=apps_ini, prefix=prefix)
 
         def gone():
             machine.driver.quit()

@@ -25,7 +25,7 @@ from contract import (EA, ENDING_STAGES, GENDER, LOC_COUNTRY, LOC_DISPLAY_NAME, 
 from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, MALE, NEXT, PAGE,  # noqa: E402
                      PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE, PRIVACY_LINK,
                      SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun,
-                     apps_ini_path)
+                     apps_ini_path, user_folders)
 from unittest_run import run_cases  # noqa: E402
 from vendor_stub import Reply, VendorStub, xml  # noqa: E402
 
@@ -81,7 +81,8 @@ class Suite:
         prefix = self.env.get("WINEPREFIX")
         if not prefix:
             raise SystemExit("journeys: WINEPREFIX must name the tests' Wine prefix")
-        self.apps_ini = apps_ini_path(prefix)
+        self.folders = user_folders(self.env)
+        self.apps_ini = apps_ini_path(self.folders)
         self.stub = VendorStub(args.port).start()
         self.driver_exe = os.path.abspath(args.driver)
         self.driver = Driver(self.driver_exe, self.env)

@@ -5,7 +5,6 @@ one answer line out. One driver serves every journey of a test run; each journey
 fresh copy of the program in its own folder and attaches the driver to its page.
 """
 
-import getpass
 import os
 import shutil
 import subprocess
@@ -17,7 +16,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "pagedriver"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import SETTINGS_FILE, stage_path  # noqa: E402
 from pagedriver import PAGE, Driver, DriverError  # noqa: E402,F401
-from winecmd import wine  # noqa: E402
+from winecmd import user_folders, wine  # noqa: E402,F401
 
 PICKER = "Select City"
 SETUP_BOX = "Desktop Setup"
@@ -33,16 +32,9 @@ PICKER_OK, PICKER_LIST, PICKER_CANCEL = 1009, 1010, 2
 VENDOR_SECTION = "Software\\Talvora"
 
 
-def apps_ini_path(prefix):
-    users = os.path.join(prefix, "drive_c", "users")
-    user = os.environ.get("USER") or getpass.getuser()
-    if not user or not os.path.isdir(os.path.join(users, user)):
-        # The prefix was made by another account name: take its one user folder.
-        names = [n for n in os.listdir(users) if n != "Public"]
-        if len(names) != 1:
-            raise SystemExit(f"journeys: cannot tell the Wine user among {names}")
-        user = names[0]
-    return os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", SETTINGS_FILE)
+def apps_ini_path(folders):
+    """apps.ini below the user's folders as user_folders names them."""
+    return os.path.join(folders["local"], "Talvora", "Corvane", SETTINGS_FILE)
 
 
 def read_ini(path):

@@ -28,7 +28,7 @@ from contract import (LOC_DISPLAY_NAME, PROFILE_KEYS, PROFILE_SECTION, STAGE_ACC
 from pagerun import (BACK, NEXT, PAGE, PLACE, YEAR, Driver, DriverError,  # noqa: E402
                      apps_ini_path, read_ini)
 from unittest_run import run_cases  # noqa: E402
-from winecmd import wine, wineserver  # noqa: E402
+from winecmd import user_folders, wine, wineserver  # noqa: E402
 from vendor_stub import VendorStub, xml  # noqa: E402
 
 DESKTOP = "nimbelle-installer"
@@ -51,7 +51,7 @@ class Suite:
     def __init__(self, args):
         self.args = args
         self.env = dict(os.environ)
-        self.apps_ini = pathlib.Path(apps_ini_path(self.env["WINEPREFIX"]))
+        self.apps_ini = pathlib.Path(apps_ini_path(user_folders(self.env)))
         self.install_dir = self.apps_ini.parent.parent / "Nimbelle"
         self.installer_caption = f"Nimbelle {args.version} Setup"
         self.stub = VendorStub(args.port).start()

@@ -21,7 +21,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE,  # noqa: E402
                       LOC_TYPE, LOC_ZIP)
 from crowded_ini import other_program_ini  # noqa: E402
-from pagerun import VENDOR_SECTION, apps_ini_path, read_ini  # noqa: E402
+from pagerun import VENDOR_SECTION, apps_ini_path, read_ini, user_folders  # noqa: E402
 from winecmd import wine  # noqa: E402
 
 # The keys CommitRace fills with its tag.
@@ -65,7 +65,7 @@ def main():
     parser.add_argument("--size", type=int, help="bytes of apps.ini (instead of --keys)")
     args = parser.parse_args()
     env = dict(os.environ)
-    ini_path = apps_ini_path(env["WINEPREFIX"])
+    ini_path = apps_ini_path(user_folders(env))
     keys = keys_for(args.size) if args.size else args.keys
     others, text = other_program_ini(VENDOR_SECTION, INSTALL_ID, keys)
     print(f"{args.pages} pages, apps.ini of {len(text):,} bytes", flush=True)

@@ -22,7 +22,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "pagedriver"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "support"))
 from contract import PROFILE_KEYS, PROFILE_SECTIONS, SETTINGS_FILE  # noqa: E402
 from pagedriver import Driver  # noqa: E402
-from winecmd import wine, wineserver  # noqa: E402
+from winecmd import user_folders, wine, wineserver  # noqa: E402
 
 PAGE, PICKER = "Nimbelle Setup", "Select City"
 YEAR_BOX = "Missing year of birth."
@@ -126,19 +126,15 @@ def walk_through(session, driver, out, city, pick, year):
     print("  pressed Next")
 
 
-def apps_ini(prefix):
-    users = os.path.join(prefix, "drive_c", "users")
-    for user in sorted(os.listdir(users)):
-        path = os.path.join(users, user, "AppData", "Local", "Talvora", "Corvane", SETTINGS_FILE)
-        if os.path.exists(path):
-            return path
-    return None
+def apps_ini(env):
+    path = os.path.join(user_folders(env)["local"], "Talvora", "Corvane", SETTINGS_FILE)
+    return path if os.path.exists(path) else None
 
 
-def report(exit_code, prefix, log):
+def report(exit_code, env, log):
     """What the run left: its exit code, the profile keys and the requests; (lines, keys)."""
     lines = [f"exit code: {exit_code}"]
-    path = apps_ini(prefix)
+    path = apps_ini(env)
     lines.append(f"profile keys in {path}:" if path else "no apps.ini was written")
     keys = 0
     if path:
@@ -217,7 +213,7 @@ def main():
         exit_code = page.wait(timeout=None if interactive else 60)
         if not interactive:
             driver.quit()
-        lines, keys = report(exit_code, session.env["WINEPREFIX"], log)
+        lines, keys = report(exit_code, session.env, log)
         print("\n" + "\n".join(lines))
         if not interactive:
             render_result(lines, out)
