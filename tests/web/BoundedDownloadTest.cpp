@@ -23,9 +23,6 @@ template <class Call> ULONGLONG timed(Call call) {
     return GetTickCount64() - start;
 }
 
-// Works run on the current thread so far (a worker's own count).
-thread_local int worksOnThisThread = 0;
-
 // Threads of this process now.
 int threadCount() {
     // A snapshot answers INVALID_HANDLE_VALUE on failure, as files do.
@@ -88,23 +85,6 @@ TEST(BoundedDownloads, NothingStartsOnceTheDeadlineHasPassed) {
     EXPECT_FALSE(late.FetchToFile(stubUrl("/short"), scratch.path() + "loc.xml"));
     Sleep(300);
     EXPECT_TRUE(log.requests().empty());
-}
-
-TEST(BoundedDownloads, FinishedWorkLeavesItsWorkerToTheNext) {
-    // A thread made for each work cost more than a loopback request: works that follow each
-    // other run on threads that ran works before.
-    auto mostOnOneThread = std::make_shared<std::atomic<int>>(0);
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_TRUE(runBounded(
-            [mostOnOneThread] {
-                const int here = ++worksOnThisThread;
-                if (here > *mostOnOneThread) {
-                    *mostOnOneThread = here;
-                }
-            },
-            [] {}, Deadline::after(5000)));
-    }
-    EXPECT_GE(mostOnOneThread->load(), 10);
 }
 
 TEST(BoundedDownloads, WorkGivenUpDoesNotHoldUpTheWorkAfterIt) {
