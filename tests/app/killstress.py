@@ -98,6 +98,7 @@ class KillStress(Journey):
     def test_a_page_ended_at_any_moment_of_next_leaves_none_or_all(self):
         span = self.commit_duration()
         outcomes = {0: 0, ALL: 0}
+        ended = []  # the ended pages' process ids, which the copies' names carry
         for n in range(KILLS):
             delay = span * 1.2 * ((n * GOLDEN) % 1.0)
             run, folder, before = self.start_next()
@@ -108,7 +109,10 @@ class KillStress(Journey):
                 left = self.keys_left(run)
                 self.assertIn(left, (0, ALL), "a partial profile")
                 outcomes[left] = outcomes.get(left, 0) + 1
-                self.assertLessEqual(len(copies(folder)), 1, "copies of ended pages remain")
+                ended.append(run.pid)
+                self.assertLessEqual(len(copies(folder)), 1,
+                                     f"copies of ended pages remain: {copies(folder)}; "
+                                     f"the pages ended so far: {ended}")
         print(f"\n  kill stress: {KILLS} kills over {span * 1200:.0f} ms after the first change:"
               f" {outcomes[0]} left apps.ini as it was, {outcomes[ALL]} with the whole profile,"
               f" {KILLS - outcomes[0] - outcomes[ALL]} torn", file=sys.stderr)
