@@ -43,7 +43,10 @@ def folder_state(folder):
 
 
 def copies(folder):
-    return sorted(n for n in os.listdir(folder) if n.startswith(SETTINGS_FILE + "."))
+    """The commits' private copies. Not the lock file beside them: a killed page's lock goes
+    when the system has closed that page's handles, which it does in its own time."""
+    return sorted(n for n in os.listdir(folder)
+                  if n.startswith(SETTINGS_FILE + ".") and n.endswith(".commit"))
 
 
 class KillStress(Journey):
