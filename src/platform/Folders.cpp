@@ -72,7 +72,11 @@ bool CreateFolder(const std::string& path) {
     if (CreateDirectoryA(path.c_str(), nullptr)) {
         return true;
     }
-    reportError(GetLastError());
+    const DWORD error = GetLastError();
+    if (FolderExists(path)) {
+        return true; // another page made it between the look and the creation
+    }
+    reportError(error);
     return false;
 }
 

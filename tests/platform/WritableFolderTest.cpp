@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <thread>
+
 namespace {
 // Names in a folder besides "." and "..".
 int entriesIn(const std::string& folder) {
@@ -29,6 +31,26 @@ TEST(WritableFolder, MakesMissingParentsAndLeavesNothingInThem) {
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_EQ(0, entriesIn(folder)); // the proof is gone with its handle
     EXPECT_TRUE(makeWritableFolder(folder).ok());
+}
+
+TEST(WritableFolder, PagesMakingTheSameFolderAtOnceBothHaveIt) {
+    // Two pages started together both find temp\ missing and both create it.
+    const ScratchFolder scratch;
+    for (int round = 0; round < 40; ++round) {
+        const std::string folder = scratch.path() + "r" + std::to_string(round) + "\\a\\b\\";
+        const KernelHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        bool made[2] = {};
+        auto make = [&](int n) {
+            WaitForSingleObject(start.get(), INFINITE);
+            made[n] = CreateFolderTree(folder);
+        };
+        std::thread first(make, 0);
+        std::thread second(make, 1);
+        SetEvent(start.get());
+        first.join();
+        second.join();
+        ASSERT_TRUE(made[0] && made[1]) << "round " << round;
+    }
 }
 
 // Wine gives ERROR_PATH_NOT_FOUND for both, with its text "Path not found.".
