@@ -28,6 +28,9 @@ INT_PTR CALLBACK CityPickerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         fillChoices(window);
+        // On the list, not on Cancel (the first tab stop): Enter there is OK. Answering 0
+        // keeps the dialog manager from moving the focus again.
+        SetFocus(GetDlgItem(window, IDC_PICK_LIST));
         return 0;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

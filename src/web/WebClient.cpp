@@ -15,6 +15,10 @@
 #include <utility>
 
 namespace {
+// The hosts the probe of every client asks: the configured ones, unless a test aimed it
+// elsewhere.
+ProbeTargets probeAim = configuredProbeTargets();
+
 std::string statusReport(uint32_t status) {
     return "HTTP Status = " + std::to_string(status) + StatusText(status);
 }
@@ -118,9 +122,16 @@ bool WebClient::FetchToMemory(const char* url) {
     return result;
 }
 
+// Declared for tests in WebClientTesting.h, which the program never includes.
+ProbeTargets aimProbeAt(const ProbeTargets& targets);
+
+ProbeTargets aimProbeAt(const ProbeTargets& targets) {
+    return std::exchange(probeAim, targets);
+}
+
 bool WebClient::IsInternetReachable() {
     return probeConnectivity(
-        probe_, callDeadline(),
+        probeAim, callDeadline(),
         [this](const std::string& url, const std::string& path) { return FetchToFile(url, path); });
 }
 

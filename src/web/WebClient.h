@@ -2,7 +2,6 @@
 
 #include "platform/Deadline.h"
 #include "platform/SystemResult.h"
-#include "web/ConnectivityProbe.h"
 
 #include <cstdint>
 #include <optional>
@@ -47,11 +46,6 @@ public:
 
     // When a call that starts now must be over.
     Deadline callDeadline() const;
-
-protected:
-    // The hosts the connectivity probe asks: the configured ones for every client of the
-    // program.
-    ProbeTargets probe_ = configuredProbeTargets();
 
 private:
     // The probe, then the GET of url with its answer appended to text.

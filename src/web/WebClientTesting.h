@@ -2,11 +2,21 @@
 
 // For tests only; the program never includes this.
 
-#include "web/WebClient.h"
+#include "web/ConnectivityProbe.h"
 
-// A client whose connectivity probe can be aimed at other hosts than the configured ones,
-// such as a main host that never resolves and an image that is not there.
-class ProbeAimedClient : public WebClient {
+// Aims the connectivity probe of every client at other hosts than the configured ones, such
+// as a main host that never resolves and an image that is not there; answers the aim it
+// replaces.
+ProbeTargets aimProbeAt(const ProbeTargets& targets);
+
+// The probe aimed at targets while this lives, then as it was before.
+class AimedProbe {
 public:
-    void aimProbeAt(const ProbeTargets& targets) { probe_ = targets; }
+    explicit AimedProbe(const ProbeTargets& targets) : before_(aimProbeAt(targets)) {}
+    ~AimedProbe() { aimProbeAt(before_); }
+    AimedProbe(const AimedProbe&) = delete;
+    AimedProbe& operator=(const AimedProbe&) = delete;
+
+private:
+    ProbeTargets before_;
 };

@@ -49,13 +49,13 @@ TEST_F(StageBeacon, AReportWithoutAppsIniCarriesAnEmptyIdentifierAndCreatesTheFo
 
     const auto requests = log.requests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ(std::string("/5/") + kStageOpened + "?id=&instby=", requests[0].path);
+    EXPECT_EQ("/5/17?id=&instby=", requests[0].path);
     EXPECT_EQ(kUserAgent, requests[0].header("user-agent"));
 }
 
 TEST_F(StageBeacon, UrlCarriesStageAndIdentifierUnescaped) {
     const std::string base = kBeaconBase;
-    EXPECT_EQ(base + "5/" + kStageAccepted + "?id=&instby=", BuildBeaconUrl(kStageAccepted, ""));
+    EXPECT_EQ(base + "5/90?id=&instby=", BuildBeaconUrl(kStageAccepted, ""));
     const std::string twentyFour = "0123456789abcdefghijklmn";
     const struct {
         std::string stored;
@@ -69,9 +69,8 @@ TEST_F(StageBeacon, UrlCarriesStageAndIdentifierUnescaped) {
     };
     for (const auto& id : ids) {
         writeInstallId(id.stored);
-        EXPECT_EQ(base + "5/" + kStageOpened + "?id=" + id.sent + "&instby=",
-                  BuildBeaconUrl(kStageOpened, ""));
-        EXPECT_EQ(base + "5/" + kStageLeft + "?id=" + id.sent + "&instby=&src=page",
+        EXPECT_EQ(base + "5/17?id=" + id.sent + "&instby=", BuildBeaconUrl(kStageOpened, ""));
+        EXPECT_EQ(base + "5/91?id=" + id.sent + "&instby=&src=page",
                   BuildBeaconUrl(kStageLeft, "src=page"));
     }
 }
@@ -85,6 +84,6 @@ TEST_F(StageBeacon, EveryReportReadsTheIdentifierAgain) {
 
     const auto requests = log.requests();
     ASSERT_EQ(2u, requests.size());
-    EXPECT_EQ(std::string("/5/") + kStageOpened + "?id=first&instby=", requests[0].path);
-    EXPECT_EQ(std::string("/5/") + kStageAccepted + "?id=second&instby=", requests[1].path);
+    EXPECT_EQ("/5/17?id=first&instby=", requests[0].path);
+    EXPECT_EQ("/5/90?id=second&instby=", requests[1].path);
 }

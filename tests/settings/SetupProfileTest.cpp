@@ -5,28 +5,43 @@
 
 #include <windows.h>
 
-#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
-// The record's starting values, read through the commit's table of keys: a key added to the
-// table later is covered too, which is why this case lives beside the commit.
+namespace {
+using Field = std::tuple<std::string, std::string, std::string>; // section, key, value
+
+std::vector<Field> fieldsOf(const SetupProfile& profile) {
+    std::vector<Field> fields;
+    for (const ProfileKey& entry : profileKeys(profile)) {
+        fields.emplace_back(entry.section, entry.key, entry.value);
+    }
+    return fields;
+}
+} // namespace
+
+// The record's starting values as the commit writes them: each key under its section, in the
+// written order, the day twice and every other answer empty but the female Fahrenheit pair.
 TEST(SetupProfile, StartsWithTheDayAndFemaleFahrenheit) {
     SYSTEMTIME day{};
     day.wYear = 2007;
     day.wMonth = 8;
     day.wDay = 22;
     const SetupProfile profile(day);
-    EXPECT_EQ("08/22/07", profile.ea());
-    EXPECT_EQ(profile.ea(), profile.su());
-    EXPECT_EQ("F", profile.gender());
-    EXPECT_EQ("F", profile.temperature());
-    // Every other answer starts empty, one added later included.
-    const std::set<std::string> stated = {"ea", "su", "gender", "temperature"};
-    for (const ProfileKey& entry : profileKeys(profile)) {
-        if (stated.count(entry.key) == 0) {
-            EXPECT_EQ("", entry.value) << entry.key;
-        }
-    }
+    const std::string apps = "Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}";
+    const std::string user = "Software\\Talvora\\Corvane\\UserProfile";
+    const std::string prefs = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs";
+    const std::vector<Field> expected = {
+        {apps, "ea", "08/22/07"},     {apps, "su", "08/22/07"},
+        {prefs, "temperature", "F"},  {user, "yob", ""},
+        {user, "gender", "F"},        {user, "locCountry", ""},
+        {user, "locDisplayName", ""}, {user, "locDMA", ""},
+        {user, "locID", ""},          {user, "locState", ""},
+        {user, "locType", ""},        {user, "locZip", ""},
+    };
+    EXPECT_EQ(expected, fieldsOf(profile));
+
     day.wYear = 2000;
     day.wMonth = 12;
     day.wDay = 1;

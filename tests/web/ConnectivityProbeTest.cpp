@@ -5,6 +5,7 @@
 #include "web/ConnectivityProbeTesting.h"
 #include "web/Endpoints.h"
 #include "support/StubLog.h"
+#include "web/WebClient.h"
 #include "web/WebClientTesting.h"
 
 #include <gtest/gtest.h>
@@ -26,13 +27,13 @@ const std::string kBlankGif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\x0
 
 class ConnectivityProbe : public ::testing::Test {
 protected:
-    ProbeAimedClient client;
+    WebClient client;
     StubLog log;
 
     void SetUp() override { DeleteFileA(kProbeImageFile.c_str()); }
     // The probe as a client runs it: its image through the client's FetchToFile.
     bool probe(const ProbeTargets& targets) {
-        client.aimProbeAt(targets);
+        const AimedProbe aim(targets);
         return client.IsInternetReachable();
     }
     void TearDown() override { DeleteFileA(kProbeImageFile.c_str()); }
@@ -70,7 +71,7 @@ TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
     ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
     const StubLog afterwards;
     const std::string failingImage = stubUrl("/status/404");
-    client.aimProbeAt({kUnresolvableHost, failingImage.c_str()});
+    const AimedProbe aim({kUnresolvableHost, failingImage.c_str()});
     EXPECT_FALSE(client.FetchToMemory(stubUrl("/echo/caller").c_str()));
     EXPECT_EQ("", client.body());
     EXPECT_EQ(404u, client.statusCode()); // left by the probe's own download
