@@ -27,14 +27,18 @@ constexpr DWORD kLockWaitMs = 8000;
 constexpr wchar_t kLockSuffix[] = L".lock";
 // How often the commit starts again on a file another program keeps changing.
 constexpr int kAttempts = 3;
+// Defaults a key read alone comes back as when it is missing: a value can be either, not both.
+constexpr char kMissingOnce[] = "\x01";
+constexpr char kMissingTwice[] = "\x02";
 // Attributes of apps.ini that its replacement carries on.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // A value as a reader of the file gets it back: line ends become blanks, and the profile
-// functions drop surrounding blanks and quotes.
+// functions drop white space around a value (Wine's: tab, line feed, vertical tab, form feed,
+// carriage return, end-of-file mark 0x1A, blank) and the quotes around it.
 std::string_view comparable(std::string_view value) {
-    constexpr std::string_view kTrimmed = " \t\r\n\"'";
+    constexpr std::string_view kTrimmed = " \t\n\v\f\r\x1A\"'";
     const size_t first = value.find_first_not_of(kTrimmed);
     if (first == std::string_view::npos) {
         return {};
@@ -52,28 +56,47 @@ const std::string* valueOf(const AppsIni::Entries& entries, const char* key) {
     return nullptr;
 }
 
-// The writes and their read-back; the first failed write's reason goes to error. The read-back
-// takes each section once: every reading makes the profile functions parse the whole file
-// again, which for a large apps.ini cost as much as the writes themselves.
+// One key read alone into value; false when it is missing, told by two defaults that differ.
+bool readKey(const AppsIni& ini, const ProfileKey& entry, std::string& value) {
+    value = ini.ReadString(entry.section, entry.key, kMissingOnce);
+    return value != std::string_view(kMissingOnce) ||
+           ini.ReadString(entry.section, entry.key, kMissingTwice) !=
+               std::string_view(kMissingTwice);
+}
+
+// Whether every key reads back as written. Each section is read once: every reading makes the
+// profile functions parse the whole file again, which for a large apps.ini cost as much as the
+// writes themselves. A section too long to be sure it came whole has its keys read one by one.
+bool readsBack(const AppsIni& ini, const std::vector<ProfileKey>& keys) {
+    const char* section = nullptr;
+    std::optional<AppsIni::Entries> entries;
+    for (const ProfileKey& entry : keys) {
+        if (section == nullptr || std::strcmp(section, entry.section) != 0) {
+            section = entry.section;
+            entries = ini.readSection(section);
+        }
+        std::string alone;
+        const std::string* read = nullptr;
+        if (!entries) {
+            read = readKey(ini, entry, alone) ? &alone : nullptr;
+        } else {
+            read = valueOf(*entries, entry.key);
+        }
+        if (read == nullptr || comparable(*read) != comparable(valueAsWritten(entry.value))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The writes, then their read-back; the first failed write's reason goes to error.
 bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
     for (const ProfileKey& entry : keys) {
         if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {
             error = GetLastError();
         }
     }
-    const char* section = nullptr;
-    AppsIni::Entries entries;
-    for (const ProfileKey& entry : keys) {
-        if (section == nullptr || std::strcmp(section, entry.section) != 0) {
-            section = entry.section;
-            entries = ini.readSection(section);
-        }
-        const std::string* read = valueOf(entries, entry.key);
-        if (read == nullptr || comparable(*read) != comparable(valueAsWritten(entry.value))) {
-            return false;
-        }
-    }
-    return true;
+    return readsBack(ini, keys);
 }
 
 // Whether apps.ini still holds what was copied (and is still missing when it was). A file that

@@ -82,6 +82,16 @@ unsigned long long ownStart() {
     return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+// A profile section as other programs may fill it: past the 32,767 characters the system
+// documents as the most a section's reading gives.
+std::string crowdedProfileSection() {
+    std::string text = "[Software\\Talvora\\Corvane\\UserProfile]\r\n";
+    for (int n = 0; n < 2500; ++n) {
+        text += "other" + std::to_string(n) + "=value of another program\r\n";
+    }
+    return text + "[Software\\Talvora]\r\nInstallID=BIG\r\n";
+}
+
 // The object earlier pages locked apps.ini with: anyone on the machine could make it first and
 // hold it (FNV-1a of the upper-cased full path).
 std::wstring earlierLockName(const std::string& path) {
@@ -181,12 +191,17 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     EXPECT_EQ(folder + "apps.ini", blocked.fileName);
     EXPECT_NE(0u, blocked.systemError);
 
-    // Values the profile functions give back trimmed or flattened still count as written.
-    removeTree(folder);
-    SetupProfile profile = resolvedProfile();
-    profile.setLocDisplayName(" \"Paris,\r\nTX\" ");
-    profile.setLocZip("");
-    EXPECT_TRUE(commitProfile(profile).saved);
+    // Values the profile functions give back trimmed or flattened still count as written: line
+    // ends, quotes, and the white space they trim, such as the form feed and end-of-file mark
+    // that "Český Krumlov", "Čačak" and "Ěkl Č" narrow to at either end.
+    for (const char* name : {" \"Paris,\r\nTX\" ", "\014esk\375 Krumlov", "\014a\015ak",
+                             "\032kl \014", "\t\v'Paris'\v"}) {
+        removeTree(folder);
+        SetupProfile profile = resolvedProfile();
+        profile.setLocDisplayName(name);
+        profile.setLocZip("");
+        EXPECT_TRUE(commitProfile(profile).saved) << name;
+    }
 }
 
 TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
@@ -209,6 +224,7 @@ TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
                     "\nyob=70\n"},
         {"other case", "[software\\talvora\\corvane\\userprofile]\nLOCZIP=00000\nGender=M\r\n"},
         {"byte-order mark", "\xEF\xBB\xBF[Software\\Talvora]\r\nInstallID=B0M\r\n"},
+        {"crowded profile section", crowdedProfileSection()},
     };
     const SetupProfile profile = resolvedProfile();
     const std::string path = appsIniPath();
