@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <future>
+#include <optional>
 #include <regex>
 #include <thread>
 
@@ -92,41 +92,41 @@ std::string crowdedProfileSection() {
     return text + "[Software\\Talvora]\r\nInstallID=BIG\r\n";
 }
 
-// The object earlier pages locked apps.ini with: anyone on the machine could make it first and
-// hold it (FNV-1a of the upper-cased full path).
-std::wstring earlierLockName(const std::string& path) {
-    std::wstring full = widePath(path);
-    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-    unsigned long long digest = 14695981039346656037ull;
-    for (const wchar_t c : full) {
-        digest = (digest ^ static_cast<unsigned short>(c)) * 1099511628211ull;
-    }
-    std::wstring name = L"Global\\NimbelleSetup.settings.";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789abcdef"[(digest >> shift) & 15];
-    }
-    return name;
+// apps.ini's identity: the same after a write in place, another after a rename over it.
+std::pair<DWORD, DWORD> fileIndexOf(const std::string& path) {
+    const FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    GetFileInformationByHandle(file.get(), &information);
+    return {information.nFileIndexHigh, information.nFileIndexLow};
 }
 
-// A mutex made and held by another thread until the end of its scope.
-class HeldElsewhere {
+// The staged copy, opened without delete sharing as a scanner would, for some milliseconds.
+class CopyHeldAMoment {
 public:
-    explicit HeldElsewhere(const std::wstring& name)
-        : holder_([this, name] {
-              const KernelHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
-              made_.set_value(mutex.valid());
-              release_.get_future().wait();
-          }) {}
-    ~HeldElsewhere() {
-        release_.set_value();
-        holder_.join();
+    CopyHeldAMoment(const std::string& path, DWORD milliseconds) {
+        for (const std::string& name : strayFiles(path)) {
+            if (name.size() < 7 || name.compare(name.size() - 7, 7, ".commit") != 0) {
+                continue; // the lock
+            }
+            held_.reset(CreateFileA((FolderOf(path) + name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        tookIt_ = held_.valid();
+        letGo_ = std::thread([this, milliseconds] {
+            Sleep(milliseconds);
+            held_.reset();
+        });
     }
-    bool made() { return made_.get_future().get(); }
+    ~CopyHeldAMoment() { letGo_.join(); }
+    bool tookIt() const { return tookIt_; }
 
 private:
-    std::promise<bool> made_;
-    std::promise<void> release_;
-    std::thread holder_;
+    FileHandle held_;
+    bool tookIt_ = false;
+    std::thread letGo_;
 };
 } // namespace
 
@@ -210,7 +210,11 @@ TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
         appsIniPath();
         SetupProfile profile = resolvedProfile();
         profile.setLocDisplayName(std::string(length, 'n'));
-        EXPECT_FALSE(commitProfile(profile).saved) << length;
+        const CommitOutcome outcome = commitProfile(profile);
+        EXPECT_FALSE(outcome.saved) << length;
+        // No code from the system, whose words for 0 are those for success.
+        EXPECT_EQ(0u, outcome.systemError) << length;
+        EXPECT_EQ(CommitProblem::NotKept, outcome.problem) << length;
     }
 }
 
@@ -278,6 +282,7 @@ TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
                                    path.c_str());
     });
     EXPECT_FALSE(restless.saved);
+    EXPECT_EQ(CommitProblem::KeptChanging, restless.problem);
     EXPECT_EQ(3, writes);
     EXPECT_EQ("3", ini.ReadString("Other", "round", "?"));
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
@@ -357,15 +362,55 @@ TEST(ProfileCommit, SaysAnotherProgramIsSavingOnlyWhileItsLockFileIsHeld) {
         ASSERT_TRUE(otherPage.held());
         const CommitOutcome outcome = commitProfile(resolvedProfile());
         EXPECT_FALSE(outcome.saved);
-        EXPECT_TRUE(outcome.busy);
+        EXPECT_EQ(CommitProblem::LockBusy, outcome.problem);
         EXPECT_EQ(0u, outcome.systemError);
         EXPECT_EQ(before, readWholeFile(path));
     }
-    // The object earlier pages used, made first by someone else and never given back.
-    HeldElsewhere squatter(earlierLockName(path));
-    ASSERT_TRUE(squatter.made());
-    const CommitOutcome outcome = commitProfile(resolvedProfile());
-    EXPECT_TRUE(outcome.saved);
-    EXPECT_FALSE(outcome.busy);
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path)); // the lock file went with its page
+}
+
+TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
+    const std::string path = appsIniPath();
+    const std::string before = "[Software\\Talvora]\r\nInstallID=NOLOCK\r\n";
+    ASSERT_TRUE(CreateDirectoryA((path + ".lock").c_str(), nullptr)); // no page can hold it
+    // A copy renamed over apps.ini cannot tear it, lock or not.
+    writeWholeFile(path, before);
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
+
+    // Written in place, two commits at once could tear it: without the lock, nothing is.
+    const std::string link = FolderOf(path) + "linked.ini";
+    writeWholeFile(path, before);
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    FileHandle held;
+    for (const bool linked : {true, false}) {
+        const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
+            held.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        });
+        EXPECT_FALSE(outcome.saved) << linked;
+        EXPECT_EQ(CommitProblem::LockFolder, outcome.problem) << linked;
+        EXPECT_EQ(before, readWholeFile(path)) << linked;
+        EXPECT_EQ(std::vector<std::string>{"apps.ini.lock"}, strayFiles(path)) << linked;
+        DeleteFileA(link.c_str()); // then only the holder's refusal sends it in place
+        EXPECT_EQ(linked, !held.valid()) << "the hook ran only where a rename was near";
+        held.reset();
+    }
+    RemoveDirectoryA((path + ".lock").c_str());
+}
+
+TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=SCAN\r\n");
+    const std::pair<DWORD, DWORD> original = fileIndexOf(path);
+    std::optional<CopyHeldAMoment> scanner;
+    const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
+        if (!scanner) {
+            scanner.emplace(path, 300);
+        }
+    });
+    ASSERT_TRUE(scanner && scanner->tookIt());
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_NE(original, fileIndexOf(path)) << "written in place, not replaced in one step";
+    EXPECT_NE(std::string::npos, readWholeFile(path).find("locZip=75460"));
 }
