@@ -18,6 +18,9 @@ constexpr char kSpareFolderName[] = "Nimbelle\\";
 constexpr char kMessageCaption[] = "Desktop Setup";
 constexpr char kSettingsBusyText[] =
     "Another program is saving these settings right now. Please try again in a moment.";
+constexpr char kNotKeptText[] = "The settings file did not keep the answers as written.";
+constexpr char kKeptChangingText[] =
+    "Another program kept changing the settings file. Please try again in a moment.";
 constexpr char kEmptyPlaceText[] = "Please enter a location.";
 constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
 
@@ -32,6 +35,32 @@ std::string workFolderOf(const std::optional<std::string>& programPath) {
         return "temp\\";
     }
     return programPath->substr(0, slash + 1) + "temp\\";
+}
+// Why the answers were not saved, in the page's words where the system's words would say
+// nothing a user could act on, or where the system gave no reason at all.
+std::string unsavedReason(const CommitOutcome& outcome) {
+    const std::string lockPath = commitLockName(outcome.fileName);
+    const std::string lock = lockPath.substr(lockPath.find_last_of('\\') + 1);
+    switch (outcome.problem) {
+    case CommitProblem::LockBusy:
+        return kSettingsBusyText;
+    case CommitProblem::LockFolder:
+        return "A folder named " + lock + " beside it is in the way. Please remove it.";
+    case CommitProblem::LockFile:
+        return "A file named " + lock + " beside it cannot be opened. Please remove it.";
+    case CommitProblem::KeptChanging:
+        return kKeptChangingText;
+    case CommitProblem::NotKept:
+    case CommitProblem::None:
+        break;
+    }
+    const std::string systemText =
+        outcome.systemError != 0 ? systemErrorText(outcome.systemError) : std::string();
+    if (!systemText.empty()) {
+        return systemText;
+    }
+    return outcome.systemError != 0 ? "System error " + std::to_string(outcome.systemError) + "."
+                                    : kNotKeptText;
 }
 } // namespace
 
@@ -123,13 +152,8 @@ bool SetupPage::onNext() {
 }
 
 void SetupPage::reportUnsaved(const CommitOutcome& outcome) const {
-    std::string text = "Your answers could not be saved to " + outcome.fileName + ".";
-    // The system's words for a wait that ran out say nothing a user could act on.
-    const std::string reason =
-        outcome.busy ? kSettingsBusyText : systemErrorText(outcome.systemError);
-    if (!reason.empty()) {
-        text += "\r\n\r\n" + reason;
-    }
+    const std::string text = "Your answers could not be saved to " + outcome.fileName +
+                             ".\r\n\r\n" + unsavedReason(outcome);
     MessageBoxA(dialog_, text.c_str(), kMessageCaption, MB_OK);
 }
 

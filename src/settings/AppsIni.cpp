@@ -18,8 +18,35 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// The most the system documents a section's reading to give.
+constexpr DWORD kSectionMost = 32767;
+
 const char* orEmpty(const char* text) {
     return text != nullptr ? text : "";
+}
+
+// "key=value" lines, each ended by a zero byte, as key and value.
+AppsIni::Entries sectionEntries(const char* text, DWORD count) {
+    AppsIni::Entries entries;
+    for (const char* line = text; line < text + count && *line != '\0';
+         line += std::strlen(line) + 1) {
+        const char* equals = std::strchr(line, '=');
+        const char* keyEnd = equals != nullptr ? equals : line + std::strlen(line);
+        // Blanks around a key are not part of its name.
+        const char* keyStart = line;
+        while (keyStart < keyEnd && isBlank(*keyStart)) {
+            ++keyStart;
+        }
+        while (keyEnd > keyStart && isBlank(keyEnd[-1])) {
+            --keyEnd;
+        }
+        if (keyStart == keyEnd) {
+            continue;
+        }
+        entries.emplace_back(std::string(keyStart, keyEnd),
+                             equals != nullptr ? std::string(equals + 1) : std::string());
+    }
+    return entries;
 }
 } // namespace
 
@@ -118,11 +145,10 @@ size_t AppsIni::ReadStringToBuffer(const char* section, const char* key, char* b
     return length;
 }
 
-AppsIni::Entries AppsIni::readSection(const char* section) const {
+std::optional<AppsIni::Entries> AppsIni::readSection(const char* section) const {
     try {
-        Entries entries;
         if (section == nullptr || !bound()) {
-            return entries;
+            return Entries{};
         }
         // The platform cuts a section that does not fit and then answers size - 2.
         std::vector<char> buffer;
@@ -130,32 +156,16 @@ AppsIni::Entries AppsIni::readSection(const char* section) const {
         for (DWORD size = kSectionStart;; size *= 2) {
             buffer.assign(size, '\0');
             count = GetPrivateProfileSectionA(section, buffer.data(), size, fileName());
+            if (count + 2 >= kSectionMost) {
+                return std::nullopt; // cut, or long enough that it could have been
+            }
             if (count + 2 < size) {
                 break;
             }
         }
-        // "key=value" lines, each ended by a zero byte.
-        for (const char* line = buffer.data(); line < buffer.data() + count && *line != '\0';
-             line += std::strlen(line) + 1) {
-            const char* equals = std::strchr(line, '=');
-            const char* keyEnd = equals != nullptr ? equals : line + std::strlen(line);
-            // Blanks around a key are not part of its name.
-            const char* keyStart = line;
-            while (keyStart < keyEnd && isBlank(*keyStart)) {
-                ++keyStart;
-            }
-            while (keyEnd > keyStart && isBlank(keyEnd[-1])) {
-                --keyEnd;
-            }
-            if (keyStart == keyEnd) {
-                continue;
-            }
-            entries.emplace_back(std::string(keyStart, keyEnd),
-                                 equals != nullptr ? std::string(equals + 1) : std::string());
-        }
-        return entries;
+        return sectionEntries(buffer.data(), count);
     } catch (const std::bad_alloc&) {
-        return {}; // without memory the section reads as missing
+        return Entries{}; // without memory the section reads as missing
     }
 }
 

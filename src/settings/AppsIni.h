@@ -33,8 +33,10 @@ public:
     // A section's keys with their values, in file order, as the profile functions read them
     // (blanks around a key dropped); empty when the file or the section is missing. One
     // reading of the file for the whole section, where ReadString reads it for every key.
+    // Nullopt for a section so long that the system may have cut it short: its documented
+    // limit for a section's reading is 32,767 characters.
     using Entries = std::vector<std::pair<std::string, std::string>>;
-    Entries readSection(const char* section) const;
+    std::optional<Entries> readSection(const char* section) const;
 
 private:
     // Without a path the profile functions would fall back to the system's win.ini.

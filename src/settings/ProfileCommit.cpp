@@ -4,6 +4,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileSwap.h"
 #include "platform/PathText.h"
+#include "platform/SentMessageWait.h"
 #include "settings/AppsIni.h"
 #include "settings/StagedCopy.h"
 
@@ -24,17 +25,25 @@ namespace {
 // --pages 8 --size 1048576): twice that.
 constexpr DWORD kLockWaitMs = 8000;
 // The lock file beside apps.ini.
-constexpr wchar_t kLockSuffix[] = L".lock";
+constexpr char kLockSuffix[] = ".lock";
 // How often the commit starts again on a file another program keeps changing.
 constexpr int kAttempts = 3;
+// How long a refused rename is tried again: programs that look into new files (scanners,
+// indexers) hold them for moments.
+constexpr DWORD kRenameWaitMs = 1000;
+constexpr DWORD kRenameRetryMs = 50;
+// Defaults a key read alone comes back as when it is missing: a value can be either, not both.
+constexpr char kMissingOnce[] = "\x01";
+constexpr char kMissingTwice[] = "\x02";
 // Attributes of apps.ini that its replacement carries on.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // A value as a reader of the file gets it back: line ends become blanks, and the profile
-// functions drop surrounding blanks and quotes.
+// functions drop white space around a value (Wine's: tab, line feed, vertical tab, form feed,
+// carriage return, end-of-file mark 0x1A, blank) and the quotes around it.
 std::string_view comparable(std::string_view value) {
-    constexpr std::string_view kTrimmed = " \t\r\n\"'";
+    constexpr std::string_view kTrimmed = " \t\n\v\f\r\x1A\"'";
     const size_t first = value.find_first_not_of(kTrimmed);
     if (first == std::string_view::npos) {
         return {};
@@ -52,28 +61,47 @@ const std::string* valueOf(const AppsIni::Entries& entries, const char* key) {
     return nullptr;
 }
 
-// The writes and their read-back; the first failed write's reason goes to error. The read-back
-// takes each section once: every reading makes the profile functions parse the whole file
-// again, which for a large apps.ini cost as much as the writes themselves.
+// One key read alone into value; false when it is missing, told by two defaults that differ.
+bool readKey(const AppsIni& ini, const ProfileKey& entry, std::string& value) {
+    value = ini.ReadString(entry.section, entry.key, kMissingOnce);
+    return value != std::string_view(kMissingOnce) ||
+           ini.ReadString(entry.section, entry.key, kMissingTwice) !=
+               std::string_view(kMissingTwice);
+}
+
+// Whether every key reads back as written. Each section is read once: every reading makes the
+// profile functions parse the whole file again, which for a large apps.ini cost as much as the
+// writes themselves. A section too long to be sure it came whole has its keys read one by one.
+bool readsBack(const AppsIni& ini, const std::vector<ProfileKey>& keys) {
+    const char* section = nullptr;
+    std::optional<AppsIni::Entries> entries;
+    for (const ProfileKey& entry : keys) {
+        if (section == nullptr || std::strcmp(section, entry.section) != 0) {
+            section = entry.section;
+            entries = ini.readSection(section);
+        }
+        std::string alone;
+        const std::string* read = nullptr;
+        if (!entries) {
+            read = readKey(ini, entry, alone) ? &alone : nullptr;
+        } else {
+            read = valueOf(*entries, entry.key);
+        }
+        if (read == nullptr || comparable(*read) != comparable(valueAsWritten(entry.value))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The writes, then their read-back; the first failed write's reason goes to error.
 bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
     for (const ProfileKey& entry : keys) {
         if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {
             error = GetLastError();
         }
     }
-    const char* section = nullptr;
-    AppsIni::Entries entries;
-    for (const ProfileKey& entry : keys) {
-        if (section == nullptr || std::strcmp(section, entry.section) != 0) {
-            section = entry.section;
-            entries = ini.readSection(section);
-        }
-        const std::string* read = valueOf(entries, entry.key);
-        if (read == nullptr || comparable(*read) != comparable(valueAsWritten(entry.value))) {
-            return false;
-        }
-    }
-    return true;
+    return readsBack(ini, keys);
 }
 
 // Whether apps.ini still holds what was copied (and is still missing when it was). A file that
@@ -86,24 +114,39 @@ bool unchanged(const std::wstring& path, bool existed, const std::string& copied
     return readFileBytes(path, now) && now == copied;
 }
 
-// What one commit works on: apps.ini under both its names and the keys.
+// What one commit works on: apps.ini under both its names and the keys, and whether the
+// commit holds the lock.
 struct Commit {
     AppsIni ini;
     std::wstring target;
     std::vector<ProfileKey> keys;
     CommitOutcome outcome;
+    // Without the lock two commits could write apps.ini in place at once and tear it: then
+    // only the copy and one rename are left, and this says why nothing more is done.
+    bool locked = true;
+    bool mayWriteInPlace = true;
+    CommitProblem lockProblem = CommitProblem::None;
+    DWORD lockError = 0;
 };
+
+CommitOutcome failed(Commit& commit, const SystemResult& why) {
+    commit.outcome.systemError = why.code();
+    // The only failures the system gives no code for: values that did not read back.
+    commit.outcome.problem = why.code() == 0 ? CommitProblem::NotKept : CommitProblem::None;
+    return commit.outcome;
+}
 
 // How a file that a rename would change in more than its bytes is written: key by key, in
 // place, as the profile functions do it.
 CommitOutcome writeInPlace(Commit& commit) {
-    commit.outcome.saved = writeKeys(commit.ini, commit.keys, commit.outcome.systemError);
-    return commit.outcome;
-}
-
-CommitOutcome failed(Commit& commit, const SystemResult& why) {
-    commit.outcome.systemError = why.code();
-    return commit.outcome;
+    if (!commit.mayWriteInPlace) {
+        commit.outcome.systemError = commit.lockError;
+        commit.outcome.problem = commit.lockProblem;
+        return commit.outcome;
+    }
+    DWORD error = 0;
+    commit.outcome.saved = writeKeys(commit.ini, commit.keys, error);
+    return commit.outcome.saved ? commit.outcome : failed(commit, SystemResult::failed(error));
 }
 
 // The keys into a private copy of what apps.ini held, flushed with its attributes.
@@ -118,6 +161,25 @@ SystemResult stageKeys(Commit& commit, const StagedCopy& copy, DWORD attributes)
         SetFileAttributesW(copy.path().c_str(), attributes & kKeptAttributes);
     }
     return flushFile(copy.path());
+}
+
+// The copy renamed over apps.ini once apps.ini is found as it was copied. A rename refused
+// because another program has either file open is tried again for a moment, apps.ini compared
+// again each time; nullopt when apps.ini changed meanwhile.
+std::optional<SystemResult> renameWhenFree(const Commit& commit, const StagedCopy& copy,
+                                           bool existed, const std::string& before) {
+    const Deadline deadline = Deadline::after(kRenameWaitMs);
+    for (;;) {
+        if (!unchanged(commit.target, existed, before)) {
+            return std::nullopt;
+        }
+        const SystemResult renamed = renameOver(copy.path(), commit.target);
+        // Without the lock a second try could meet another page's: one rename only.
+        if (renamed || !heldByAnother(renamed.code()) || !commit.locked || deadline.passed()) {
+            return renamed;
+        }
+        pauseAnsweringSentMessages(deadline.sooner(Deadline::after(kRenameRetryMs)));
+    }
 }
 
 // One round from copy to rename; nullopt when apps.ini changed meanwhile, for another round.
@@ -144,18 +206,37 @@ std::optional<CommitOutcome> commitRound(Commit& commit,
     if (beforeRename) {
         beforeRename();
     }
-    if (!unchanged(commit.target, facts.exists, before)) {
+    const std::optional<SystemResult> renamed = renameWhenFree(commit, copy, facts.exists, before);
+    if (!renamed) {
         return std::nullopt; // another program wrote apps.ini: again from what it holds now
     }
-    const SystemResult renamed = renameOver(copy.path(), commit.target);
-    if (!renamed) {
-        return heldByAnother(renamed.code()) ? writeInPlace(commit) : failed(commit, renamed);
+    if (!*renamed) {
+        return heldByAnother(renamed->code()) ? writeInPlace(commit) : failed(commit, *renamed);
     }
     copy.renamed();
     commit.outcome.saved = true;
     return commit.outcome;
 }
+
+// What a commit that could not have the lock may still do, and why it does no more.
+void goUnlocked(Commit& commit, const FileLock& lock) {
+    commit.locked = false;
+    // A folder that takes no new file: no page can hold the lock there and no copy can be
+    // made either, so the keys go in place as every commit did before the lock.
+    commit.mayWriteInPlace =
+        lock.obstacle() == LockObstacle::None && lock.result().code() == ERROR_ACCESS_DENIED;
+    commit.lockError = lock.result().code();
+    if (lock.obstacle() == LockObstacle::Folder) {
+        commit.lockProblem = CommitProblem::LockFolder;
+    } else if (lock.obstacle() == LockObstacle::File) {
+        commit.lockProblem = CommitProblem::LockFile;
+    }
+}
 } // namespace
+
+std::string commitLockName(const std::string& fileName) {
+    return fileName + kLockSuffix;
+}
 
 std::vector<ProfileKey> profileKeys(const SetupProfile& profile) {
     // The platform keeps the year of birth as two digits: 1975 is stored as 75.
@@ -196,18 +277,21 @@ CommitOutcome commitProfileWith(const SetupProfile& profile,
     // Two pages copying apps.ini at once would each put back the file without the other's
     // keys: copy to rename is one page at a time. The lock is a file beside apps.ini, in the
     // user's own folder, so no other user can hold it or make it first.
-    const FileLock lock(commit.target + kLockSuffix, Deadline::after(kLockWaitMs));
+    const FileLock lock(widePath(commitLockName(commit.outcome.fileName)),
+                        Deadline::after(kLockWaitMs));
     if (lock.busy()) {
-        commit.outcome.busy = true;
+        commit.outcome.problem = CommitProblem::LockBusy;
         return commit.outcome;
     }
-    // Not held otherwise only where the folder takes no new file: no page can hold it there,
-    // and no copy can be made either, so the keys go in place as they always did.
+    if (!lock.held()) {
+        goUnlocked(commit, lock);
+    }
     removeAbandonedCopies(commit.outcome.fileName);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (auto done = commitRound(commit, beforeRename)) {
             return *done;
         }
     }
-    return commit.outcome; // apps.ini kept changing: not saved
+    commit.outcome.problem = CommitProblem::KeptChanging;
+    return commit.outcome;
 }

@@ -13,13 +13,29 @@ constexpr DWORD kSharedFolderWaitMs = 3000;
 // In each answer folder; every page that uses the folder takes it.
 constexpr char kLockName[] = "answers.lock";
 
+// The system's words for a failure's code. Its words for code 0 are those for success; the
+// only failure without a code here is a write that stopped short.
 std::string reasonOf(const SystemResult& result) {
-    const std::string text = systemErrorText(result.code());
-    if (!text.empty()) {
-        return text;
+    if (result.code() == 0) {
+        return "the file took no more bytes and the system gave no reason";
     }
-    return result.code() != 0 ? "system error " + std::to_string(result.code())
-                              : "the system gave no reason";
+    const std::string text = systemErrorText(result.code());
+    return !text.empty() ? text : "system error " + std::to_string(result.code());
+}
+
+// What kept a folder's lock from this page.
+std::string lockReason(const FileLock& lock) {
+    switch (lock.obstacle()) {
+    case LockObstacle::OtherHolder:
+        return "another page kept it past the wait";
+    case LockObstacle::Folder:
+        return "a folder of the lock's name is in the way";
+    case LockObstacle::File:
+        return "a file of the lock's name could not be opened";
+    case LockObstacle::None:
+        break;
+    }
+    return reasonOf(lock.result());
 }
 
 // The administrator's clue to why the answers went elsewhere, or nowhere.
@@ -51,8 +67,7 @@ bool fetchAnswerFile(WebClient& client, const std::string& url, const std::strin
                             last ? deadline
                                  : deadline.sooner(Deadline::after(kSharedFolderWaitMs)));
         if (!lock.held()) {
-            reportPassedOver(folder, lock.busy() ? "another page kept it past the wait"
-                                                 : reasonOf(lock.result()));
+            reportPassedOver(folder, lockReason(lock));
             continue;
         }
         const std::string path = folder + name;

@@ -8,12 +8,14 @@ works afterwards. Same harness and arguments as journeys.py.
 """
 
 import contextlib
+import itertools
 import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import types
 
@@ -46,6 +48,11 @@ KNOWN_LIBRARIES = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "olea
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 PROXY_VALUES = {"ProxyEnable": "REG_DWORD", "ProxyServer": "REG_SZ", "ProxyOverride": "REG_SZ"}
 PROXY_REFUSED_WITHIN = 5
+# The unsaved box: the settings file named, then a reason that is never the system's words for
+# success (Wine's and Windows' texts for code 0).
+UNSAVED = (r"^Your answers could not be saved to [A-Z]:\\.*\\Talvora\\Corvane\\"
+           + re.escape(SETTINGS_FILE) + r"\.")
+REASON = r"\r\n\r\n(?!.*(Success|The operation completed successfully)\.$)\S.*$"
 
 
 def reg(*args):
@@ -430,28 +437,68 @@ class Faults(Journey):
         self.assertFalse(os.path.exists(os.path.join(share, "temp", "loc.xml")))
 
     def test_answers_that_cannot_be_saved_keep_the_page_until_they_can(self):
-        def block_settings_file(run):
-            os.remove(run.suite.apps_ini)
-            os.makedirs(run.suite.apps_ini)
+        ini = journeys.SUITE.apps_ini
+        link = os.path.join(os.path.dirname(ini), "linked.ini")
 
-        run = self.open_page(FOUND, before_start=block_settings_file)
-        self.type_place_and_year(run, "Springfield")
-        text = self.next_to_box(run, SETUP_BOX)
-        self.assertRegex(text, r"^Your answers could not be saved to [A-Z]:\\.*\\Talvora\\Corvane"
-                               r"\\" + re.escape(SETTINGS_FILE) + r"\.(\r\n\r\n\S.*)?$")
-        run.driver.box_ok(SETUP_BOX)
-        self.assertIsNone(run.process.poll(), "the page must stay open")
-        self.assertFalse([p for p in run.stub.paths() if stage_of(p) == STAGE_ACCEPTED],
-                         f"no stage {STAGE_ACCEPTED}")
+        def settings_file_a_folder(run):
+            os.remove(ini)
+            os.makedirs(ini)
 
-        os.rmdir(run.suite.apps_ini)
-        with open(run.suite.apps_ini, "wb") as f:
-            f.write(run.initial_ini)
-        run.stub.clear()
-        self.accept(run)
-        self.assertEqual(run.stub.paths(), [run.beacon(STAGE_ACCEPTED)],
-                         "no new search, then accepted")
-        self.assertCommitted(run, SPRINGFIELD_IL)
+        def settings_file_back(run):
+            os.rmdir(ini)
+            with open(ini, "wb") as f:
+                f.write(run.initial_ini)
+
+        def lock_a_folder_and_file_linked(run):  # only in place, and no lock for that
+            os.makedirs(ini + ".lock")
+            self.addCleanup(shutil.rmtree, ini + ".lock", ignore_errors=True)
+            os.link(ini, link)
+            self.addCleanup(os.remove, link)
+
+        def keep_changing(run):  # another program rewriting apps.ini all through the commit
+            stop = threading.Event()
+
+            def rewrite():
+                for n in itertools.count():
+                    if stop.wait(0.002):
+                        return
+                    with open(ini + ".other", "wb") as f:
+                        f.write(run.initial_ini + f"[Other\\Program]\r\nround={n}\r\n".encode())
+                    os.replace(ini + ".other", ini)
+            writer = threading.Thread(target=rewrite, daemon=True)
+            writer.start()
+            run.settle = lambda: (stop.set(), writer.join())
+            self.addCleanup(run.settle)
+
+        cases = {
+            "a folder named apps.ini": (settings_file_a_folder, settings_file_back, REASON),
+            "a folder named apps.ini.lock, apps.ini linked": (
+                lock_a_folder_and_file_linked, lambda run: os.rmdir(ini + ".lock"),
+                r"\r\n\r\nA folder named apps\.ini\.lock beside it is in the way\. "
+                r"Please remove it\.$"),
+            # last: a failure leaves the writer running until the end of the test
+            "another program changing apps.ini": (
+                keep_changing, lambda run: run.settle(),
+                r"\r\n\r\nAnother program kept changing the settings file\. "
+                r"Please try again in a moment\.$"),
+        }
+        for name, (block, unblock, reason) in cases.items():
+            with self.subTest(blocked_by=name):
+                run = self.open_page(FOUND, before_start=block)
+                self.type_place_and_year(run, "Springfield")
+                text = self.next_to_box(run, SETUP_BOX)
+                self.assertRegex(text, UNSAVED + reason)
+                run.driver.box_ok(SETUP_BOX)
+                self.assertIsNone(run.process.poll(), "the page must stay open")
+                self.assertFalse([p for p in run.stub.paths() if stage_of(p) == STAGE_ACCEPTED],
+                                 f"no stage {STAGE_ACCEPTED}")
+
+                unblock(run)
+                run.stub.clear()
+                self.accept(run)
+                self.assertEqual(run.stub.paths(), [run.beacon(STAGE_ACCEPTED)],
+                                 "no new search, then accepted")
+                self.assertCommitted(run, SPRINGFIELD_IL)
 
     def test_a_settings_lock_held_by_another_program_is_named_as_the_reason(self):
         run = self.open_page(FOUND)
@@ -459,8 +506,7 @@ class Faults(Journey):
         run.driver.hold(lock)
         self.type_place_and_year(run, "Springfield")
         text, took = self.timed(lambda: self.next_to_box(run, SETUP_BOX), "held lock: Next to box")
-        self.assertRegex(text, r"^Your answers could not be saved to .*" + re.escape(SETTINGS_FILE)
-                               + r"\.\r\n\r\n"
+        self.assertRegex(text, UNSAVED + r"\r\n\r\n"
                                r"Another program is saving these settings right now\. "
                                r"Please try again in a moment\.$")
         self.assertLess(took, NEXT_WITHIN)
@@ -536,9 +582,7 @@ class Faults(Journey):
         except DriverError:  # the page ended: it took the answers for saved
             text = None
         assert_untouched("after Next")
-        self.assertRegex(text or f"exit code {run.exit_code()}",
-                         r"^Your answers could not be saved to .*" + re.escape(SETTINGS_FILE)
-                         + r"\.")
+        self.assertRegex(text or f"exit code {run.exit_code()}", UNSAVED + REASON)
         run.driver.box_ok(SETUP_BOX)
         self.assertEqual(sorted(os.listdir(mount)), [SETTINGS_FILE, "filler"], "no copy left")
         self.leave_by_back(run)

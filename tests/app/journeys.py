@@ -332,6 +332,19 @@ class ResolvedPlaces(Journey):
                                *search_paths("Fort%20Worth%20&%20Dallas"),
                                detail_path("USTX0210"), run.beacon(STAGE_ACCEPTED)])
 
+    def test_names_whose_letters_narrow_to_white_space_are_saved(self):
+        """The search reader narrows each letter to its low byte: "Č" to a form feed, "č" to a
+        carriage return (written as a blank), which the profile functions trim at either end
+        of a value. The place is saved as they keep it."""
+        for place_id, name, kept in (("EZXX0031", "Český Krumlov", "esk\xfd Krumlov"),
+                                     ("RSXX0013", "Čačak", "a ak")):
+            with self.subTest(place=name):
+                run = self.open_page(xml(search_answer((place_id, "1", name))))
+                self.type_place_and_year(run, "Krumlov")
+                run.driver.click(NEXT)
+                self.assertExit(run, 1)
+                self.assertCommitted(run, (place_id, "1", kept))
+
 
 class RefusedPlaces(Journey):
     """Next that cannot resolve the place: a message, the focus back in the place field,

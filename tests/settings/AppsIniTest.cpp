@@ -60,6 +60,11 @@ TEST_F(AppsIniFile, ASectionComesBackWholeInFileOrder) {
     EXPECT_EQ(AppsIni::Entries{}, ini.readSection(nullptr));
     AppsIni unbound;
     EXPECT_EQ(AppsIni::Entries{}, unbound.readSection("S"));
+
+    // Past the 32,767 characters the system documents as the most a section's reading gives:
+    // not taken for whole, so its keys are to be read one by one.
+    writeWholeFile(path, "[S]\r\nlong=" + std::string(33000, 'v') + "\r\n");
+    EXPECT_EQ(std::nullopt, ini.readSection("S"));
 }
 
 TEST_F(AppsIniFile, LineBreaksInAValueCannotPlantKeysOrSections) {

@@ -4,12 +4,18 @@
 // Prints "TAG saved|not saved <ms from START to the commit's end> late <ms it started after
 // START>". Exit code 0 when the commit reports the answers saved, 1 when not, 2 on a bad
 // command line.
+//   CommitRace --hold PATH
+// Another program in the lock's way: keeps PATH open, shared for reading and writing but not
+// for deleting, prints "held" and lets go when its input ends. Exit code 3 when it could not.
+#include "platform/KernelHandles.h"
+#include "platform/PathText.h"
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -22,9 +28,27 @@ unsigned long long nowMs() {
         (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     return (ticks - 116444736000000000ull) / 10000;
 }
+
+int holdUntilInputEnds(const char* path) {
+    const FileHandle held(CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held.valid()) {
+        std::printf("not held: %lu\n", GetLastError());
+        return 3;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--hold") == 0) {
+        return holdUntilInputEnds(argv[2]);
+    }
     if (argc != 3) {
         std::fprintf(stderr, "usage: CommitRace TAG START\n");
         return 2;

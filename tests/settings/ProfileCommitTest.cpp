@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <future>
+#include <optional>
 #include <regex>
 #include <thread>
 
@@ -82,41 +82,51 @@ unsigned long long ownStart() {
     return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-// The object earlier pages locked apps.ini with: anyone on the machine could make it first and
-// hold it (FNV-1a of the upper-cased full path).
-std::wstring earlierLockName(const std::string& path) {
-    std::wstring full = widePath(path);
-    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-    unsigned long long digest = 14695981039346656037ull;
-    for (const wchar_t c : full) {
-        digest = (digest ^ static_cast<unsigned short>(c)) * 1099511628211ull;
+// A profile section as other programs may fill it: past the 32,767 characters the system
+// documents as the most a section's reading gives.
+std::string crowdedProfileSection() {
+    std::string text = "[Software\\Talvora\\Corvane\\UserProfile]\r\n";
+    for (int n = 0; n < 2500; ++n) {
+        text += "other" + std::to_string(n) + "=value of another program\r\n";
     }
-    std::wstring name = L"Global\\NimbelleSetup.settings.";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789abcdef"[(digest >> shift) & 15];
-    }
-    return name;
+    return text + "[Software\\Talvora]\r\nInstallID=BIG\r\n";
 }
 
-// A mutex made and held by another thread until the end of its scope.
-class HeldElsewhere {
+// apps.ini's identity: the same after a write in place, another after a rename over it.
+std::pair<DWORD, DWORD> fileIndexOf(const std::string& path) {
+    const FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    GetFileInformationByHandle(file.get(), &information);
+    return {information.nFileIndexHigh, information.nFileIndexLow};
+}
+
+// The staged copy, opened without delete sharing as a scanner would, for some milliseconds.
+class CopyHeldAMoment {
 public:
-    explicit HeldElsewhere(const std::wstring& name)
-        : holder_([this, name] {
-              const KernelHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
-              made_.set_value(mutex.valid());
-              release_.get_future().wait();
-          }) {}
-    ~HeldElsewhere() {
-        release_.set_value();
-        holder_.join();
+    CopyHeldAMoment(const std::string& path, DWORD milliseconds) {
+        for (const std::string& name : strayFiles(path)) {
+            if (name.size() < 7 || name.compare(name.size() - 7, 7, ".commit") != 0) {
+                continue; // the lock
+            }
+            held_.reset(CreateFileA((FolderOf(path) + name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        tookIt_ = held_.valid();
+        letGo_ = std::thread([this, milliseconds] {
+            Sleep(milliseconds);
+            held_.reset();
+        });
     }
-    bool made() { return made_.get_future().get(); }
+    ~CopyHeldAMoment() { letGo_.join(); }
+    bool tookIt() const { return tookIt_; }
 
 private:
-    std::promise<bool> made_;
-    std::promise<void> release_;
-    std::thread holder_;
+    FileHandle held_;
+    bool tookIt_ = false;
+    std::thread letGo_;
 };
 } // namespace
 
@@ -181,12 +191,17 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     EXPECT_EQ(folder + "apps.ini", blocked.fileName);
     EXPECT_NE(0u, blocked.systemError);
 
-    // Values the profile functions give back trimmed or flattened still count as written.
-    removeTree(folder);
-    SetupProfile profile = resolvedProfile();
-    profile.setLocDisplayName(" \"Paris,\r\nTX\" ");
-    profile.setLocZip("");
-    EXPECT_TRUE(commitProfile(profile).saved);
+    // Values the profile functions give back trimmed or flattened still count as written: line
+    // ends, quotes, and the white space they trim, such as the form feed and end-of-file mark
+    // that "Český Krumlov", "Čačak" and "Ěkl Č" narrow to at either end.
+    for (const char* name : {" \"Paris,\r\nTX\" ", "\014esk\375 Krumlov", "\014a\015ak",
+                             "\032kl \014", "\t\v'Paris'\v"}) {
+        removeTree(folder);
+        SetupProfile profile = resolvedProfile();
+        profile.setLocDisplayName(name);
+        profile.setLocZip("");
+        EXPECT_TRUE(commitProfile(profile).saved) << name;
+    }
 }
 
 TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
@@ -195,7 +210,11 @@ TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
         appsIniPath();
         SetupProfile profile = resolvedProfile();
         profile.setLocDisplayName(std::string(length, 'n'));
-        EXPECT_FALSE(commitProfile(profile).saved) << length;
+        const CommitOutcome outcome = commitProfile(profile);
+        EXPECT_FALSE(outcome.saved) << length;
+        // No code from the system, whose words for 0 are those for success.
+        EXPECT_EQ(0u, outcome.systemError) << length;
+        EXPECT_EQ(CommitProblem::NotKept, outcome.problem) << length;
     }
 }
 
@@ -209,6 +228,7 @@ TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
                     "\nyob=70\n"},
         {"other case", "[software\\talvora\\corvane\\userprofile]\nLOCZIP=00000\nGender=M\r\n"},
         {"byte-order mark", "\xEF\xBB\xBF[Software\\Talvora]\r\nInstallID=B0M\r\n"},
+        {"crowded profile section", crowdedProfileSection()},
     };
     const SetupProfile profile = resolvedProfile();
     const std::string path = appsIniPath();
@@ -262,6 +282,7 @@ TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
                                    path.c_str());
     });
     EXPECT_FALSE(restless.saved);
+    EXPECT_EQ(CommitProblem::KeptChanging, restless.problem);
     EXPECT_EQ(3, writes);
     EXPECT_EQ("3", ini.ReadString("Other", "round", "?"));
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
@@ -341,15 +362,55 @@ TEST(ProfileCommit, SaysAnotherProgramIsSavingOnlyWhileItsLockFileIsHeld) {
         ASSERT_TRUE(otherPage.held());
         const CommitOutcome outcome = commitProfile(resolvedProfile());
         EXPECT_FALSE(outcome.saved);
-        EXPECT_TRUE(outcome.busy);
+        EXPECT_EQ(CommitProblem::LockBusy, outcome.problem);
         EXPECT_EQ(0u, outcome.systemError);
         EXPECT_EQ(before, readWholeFile(path));
     }
-    // The object earlier pages used, made first by someone else and never given back.
-    HeldElsewhere squatter(earlierLockName(path));
-    ASSERT_TRUE(squatter.made());
-    const CommitOutcome outcome = commitProfile(resolvedProfile());
-    EXPECT_TRUE(outcome.saved);
-    EXPECT_FALSE(outcome.busy);
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path)); // the lock file went with its page
+}
+
+TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
+    const std::string path = appsIniPath();
+    const std::string before = "[Software\\Talvora]\r\nInstallID=NOLOCK\r\n";
+    ASSERT_TRUE(CreateDirectoryA((path + ".lock").c_str(), nullptr)); // no page can hold it
+    // A copy renamed over apps.ini cannot tear it, lock or not.
+    writeWholeFile(path, before);
+    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
+
+    // Written in place, two commits at once could tear it: without the lock, nothing is.
+    const std::string link = FolderOf(path) + "linked.ini";
+    writeWholeFile(path, before);
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    FileHandle held;
+    for (const bool linked : {true, false}) {
+        const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
+            held.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        });
+        EXPECT_FALSE(outcome.saved) << linked;
+        EXPECT_EQ(CommitProblem::LockFolder, outcome.problem) << linked;
+        EXPECT_EQ(before, readWholeFile(path)) << linked;
+        EXPECT_EQ(std::vector<std::string>{"apps.ini.lock"}, strayFiles(path)) << linked;
+        DeleteFileA(link.c_str()); // then only the holder's refusal sends it in place
+        EXPECT_EQ(linked, !held.valid()) << "the hook ran only where a rename was near";
+        held.reset();
+    }
+    RemoveDirectoryA((path + ".lock").c_str());
+}
+
+TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=SCAN\r\n");
+    const std::pair<DWORD, DWORD> original = fileIndexOf(path);
+    std::optional<CopyHeldAMoment> scanner;
+    const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
+        if (!scanner) {
+            scanner.emplace(path, 300);
+        }
+    });
+    ASSERT_TRUE(scanner && scanner->tookIt());
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_NE(original, fileIndexOf(path)) << "written in place, not replaced in one step";
+    EXPECT_NE(std::string::npos, readWholeFile(path).find("locZip=75460"));
 }

@@ -68,12 +68,24 @@ TEST_F(AnswerFiles, ARequestThatGotNoAnswerIsNotMadeAgainInAnotherFolder) {
 
 TEST_F(AnswerFiles, AFolderAnotherPageHoldsPastTheWaitIsLeftToIt) {
     CreateFolderTree(beside);
-    const FileLock otherPage(widePath(beside + "answers.lock"), Deadline::after(0));
-    ASSERT_TRUE(otherPage.held());
+    {
+        const FileLock otherPage(widePath(beside + "answers.lock"), Deadline::after(0));
+        ASSERT_TRUE(otherPage.held());
+        const DebugOutputCapture debug;
+        EXPECT_TRUE(fetch(stubUrl("/short")));
+        EXPECT_EQ(own + "loc.xml", readFrom);
+        EXPECT_NE(std::string::npos, debug.text().find(passedOver(beside) + "another page"))
+            << debug.text();
+    }
+    // A folder where the lock belongs is no holder: given way to at once, and said so.
+    CreateFolderTree(beside + "answers.lock\\");
     const DebugOutputCapture debug;
+    const ULONGLONG start = GetTickCount64();
     EXPECT_TRUE(fetch(stubUrl("/short")));
+    EXPECT_LT(GetTickCount64() - start, 3000u);
     EXPECT_EQ(own + "loc.xml", readFrom);
-    EXPECT_NE(std::string::npos, debug.text().find(passedOver(beside) + "another page"))
+    EXPECT_NE(std::string::npos,
+              debug.text().find(passedOver(beside) + "a folder of the lock's name is in the way"))
         << debug.text();
 }
 
