@@ -1,4 +1,0 @@
-#pragma once
-
-// Shown for "Why do we ask?".
-extern const char kWhyWeAskText[];
