@@ -20,6 +20,14 @@ MAY_USE = {
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
+# The file system, path conversions and the debugger output belong to platform: a file above it
+# that calls one of these goes around the layer.
+PLATFORM_ONLY = re.compile(
+    r"\b(CreateFile\w*|DeleteFile\w*|MoveFileEx\w*|ReplaceFile\w*|CopyFile\w*|FindFirstFile\w*|"
+    r"CreateDirectory\w*|GetFileAttributes\w*|SetFileAttributes\w*|ReadFile|WriteFile|"
+    r"FlushFileBuffers|GetFileInformationByHandle\w*|widePath|MultiByteToWideChar|"
+    r"OutputDebugString\w*)\s*\(")
+COMMENT = re.compile(r"//.*$", re.MULTILINE)
 SOURCE_SUFFIXES = {".h", ".cpp", ".c"}
 
 
@@ -89,9 +97,21 @@ def circles(graph):
     return [" -> ".join(p.as_posix() for p in circle) for circle in found]
 
 
+def platform_calls(src):
+    """Calls that only platform may make, made by a file of another folder."""
+    found = []
+    for path in sorted(src.rglob("*")):
+        if path.suffix in SOURCE_SUFFIXES and folder_of(path.relative_to(src)) != "platform":
+            code = COMMENT.sub("", path.read_text(encoding="utf-8", errors="replace"))
+            found += [f"{path.relative_to(src).as_posix()} calls {name}, which only platform may"
+                      for name in sorted(set(PLATFORM_ONLY.findall(code)))]
+    return found
+
+
 def problems(src):
     graph = include_graph(src)
-    return graph, layer_breaches(graph) + [f"circle: {c}" for c in circles(unit_graph(graph))]
+    return graph, (layer_breaches(graph) + platform_calls(src) +
+                   [f"circle: {c}" for c in circles(unit_graph(graph))])
 
 
 def main():

@@ -58,6 +58,15 @@ class CheckIncludes(unittest.TestCase):
         _, found = check_includes.problems(root)
         self.assertEqual(["extra/Tool.cpp: folder 'extra' has no layer"], found)
 
+    def test_file_system_calls_above_platform_are_reported(self):
+        root = self.tree({"platform/Files.cpp": [], "web/Client.cpp": []})
+        (root / "platform/Files.cpp").write_text("HANDLE file = CreateFileW(path);\n")
+        (root / "web/Client.cpp").write_text("// CreateFileA, said in a comment\n"
+                                             "DeleteFileA(path); widePath (path);\n")
+        _, found = check_includes.problems(root)
+        self.assertEqual(["web/Client.cpp calls DeleteFileA, which only platform may",
+                          "web/Client.cpp calls widePath, which only platform may"], found)
+
 
 if __name__ == "__main__":
     unittest.main()
