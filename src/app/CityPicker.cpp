@@ -1,8 +1,8 @@
 #include "app/CityPicker.h"
 
-#include "app/CurrentPage.h"
+#include "app/PageState.h"
 #include "app/SetupPage.h"
-#include "app/WindowText.h"
+#include "app/Controls.h"
 #include "resource.h"
 
 #include <string>

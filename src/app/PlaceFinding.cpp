@@ -1,20 +1,12 @@
 #include "app/PlaceFinding.h"
 
-#include "app/WaitCursor.h"
-#include "location/DetailAnswer.h"
-#include "location/LocationSearchResult.h"
-#include "location/SearchAnswer.h"
-#include "platform/Deadline.h"
-#include "web/AnswerFiles.h"
+#include "app/Controls.h"
+#include "location/AnswerReaders.h"
+#include "platform/Waits.h"
 #include "web/Endpoints.h"
 #include "web/WebClient.h"
 
 namespace {
-// Next ends in well under half a minute whatever the services do: the search (reachability
-// and download) and the details each have their share.
-constexpr DWORD kSearchTimeLimit = 12000;
-constexpr DWORD kDetailTimeLimit = 8000;
-
 // The places the service lists for the text; none when it cannot be reached or its answer
 // cannot be downloaded or read.
 LocationSearchResult searchPlaces(const std::string& place,
@@ -27,11 +19,7 @@ LocationSearchResult searchPlaces(const std::string& place,
     const std::string search = searchUrl(place);
     // The in-memory fetch only proves the service answers; the file is what is read.
     if (client.FetchToMemory(search.c_str())) {
-        fetchAnswerFile(client, search, "loc.xml", folders, deadline,
-                        [&result](const std::string& path) {
-                            parseSearchAnswer(path, result);
-                            return true;
-                        });
+        fetchAnswerFile(client, search, kSearchAnswerName, folders, deadline, searchReader(result));
     }
     return result;
 }
@@ -77,15 +65,24 @@ PlaceOutcome findPlace(const std::string& place, const std::vector<std::string>&
     profile.setLocDisplayName(result.nameAt(*chosen));
     profile.setLocID(result.idAt(*chosen));
     profile.setLocType(result.typeAt(*chosen));
-    fetchDetails(folders, profile); // the place stands whatever became of its details
     return PlaceOutcome::Resolved;
+}
+
+AnswerReader searchReader(LocationSearchResult& result) {
+    return [&result](const std::string& path) {
+        parseSearchAnswer(path, result);
+        return true;
+    };
+}
+
+AnswerReader detailReader(SetupProfile& profile) {
+    return [&profile](const std::string& path) { return parseDetailAnswer(path, profile); };
 }
 
 bool fetchDetails(const std::vector<std::string>& folders, SetupProfile& profile) {
     const WaitCursor busy;
     const Deadline deadline = Deadline::after(kDetailTimeLimit);
     WebClient client(deadline);
-    return fetchAnswerFile(
-        client, detailUrl(profile.locID()), "xloc.xml", folders, deadline,
-        [&profile](const std::string& path) { return parseDetailAnswer(path, profile); });
+    return fetchAnswerFile(client, detailUrl(profile.locID()), kDetailAnswerName, folders, deadline,
+                           detailReader(profile));
 }

@@ -2,9 +2,8 @@
 
 #include "app/PageState.h"
 #include "app/PlaceFinding.h"
-#include "app/WaitCursor.h"
-#include "app/WindowText.h"
-#include "platform/ModulePaths.h"
+#include "app/Controls.h"
+#include "platform/Paths.h"
 #include "platform/SystemResult.h"
 #include "resource.h"
 #include "web/AnswerFiles.h"
@@ -23,6 +22,25 @@ constexpr char kKeptChangingText[] =
     "Another program kept changing the settings file. Please try again in a moment.";
 constexpr char kEmptyPlaceText[] = "Please enter a location.";
 constexpr char kUnknownPlaceText[] = "We do not recognize that location. Please try again.";
+constexpr COLORREF kBannerBlue = RGB(111, 139, 222); // the panel, for its pen and its brush
+constexpr int kBandHeight = 58; // device pixels of the button-face band at the bottom
+constexpr int kCenterLift = 13;
+constexpr COLORREF kTitleText = RGB(214, 223, 245);
+constexpr COLORREF kLinkText = RGB(0, 0, 255);
+constexpr COLORREF kLabelText = RGB(255, 255, 255);
+
+void drawRows(HDC dc, int from, int to, int width) {
+    for (int y = from; y < to; ++y) {
+        MoveToEx(dc, 0, y, nullptr);
+        LineTo(dc, width, y);
+    }
+}
+
+HFONT verdana(int height, bool underline) {
+    return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, underline ? TRUE : FALSE, FALSE,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, "Verdana");
+}
 
 // The answers go into "temp\" beside the program, or into the user's temporary folder
 // when the program's folder has no name the ANSI file functions can open.
@@ -54,24 +72,28 @@ std::string unsavedReason(const CommitOutcome& outcome) {
     case CommitProblem::None:
         break;
     }
-    const std::string systemText =
-        outcome.systemError != 0 ? systemErrorText(outcome.systemError) : std::string();
+    const DWORD code = outcome.result.code();
+    const std::string systemText = code != 0 ? systemErrorText(code) : std::string();
     if (!systemText.empty()) {
         return systemText;
     }
-    return outcome.systemError != 0 ? "System error " + std::to_string(outcome.systemError) + "."
-                                    : kNotKeptText;
+    return code != 0 ? "System error " + std::to_string(code) + "." : kNotKeptText;
 }
 } // namespace
 
+std::unique_ptr<SetupPage> currentPage;
+
 SetupPage::SetupPage(HWND dialog, CityPickerRun runPicker)
-    : dialog_(dialog), look_(dialog), runPicker_(std::move(runPicker)),
-      workFolder_(workFolderOf(ansiModulePath())), spareFolder_(TempFolder() + kSpareFolderName) {
+    : dialog_(dialog), linkFont_(verdana(13, true)), labelFont_(verdana(13, false)),
+      smallFont_(verdana(12, false)), titleFont_(verdana(24, false)),
+      bannerBrush_(CreateSolidBrush(kBannerBlue)), faceBrush_(GetSysColorBrush(COLOR_BTNFACE)),
+      runPicker_(std::move(runPicker)), workFolder_(workFolderOf(ansiModulePath())),
+      spareFolder_(TempFolder() + kSpareFolderName) {
     CheckDlgButton(dialog_, IDC_FEMALE, BST_CHECKED);
     CheckDlgButton(dialog_, IDC_FAHRENHEIT, BST_CHECKED);
     centerOnWorkArea();
     fillYearList();
-    look_.applyTextFonts();
+    applyTextFonts();
 }
 
 void SetupPage::fillYearList() const {
@@ -96,6 +118,7 @@ bool SetupPage::resolveLocation() {
     const auto pick = [this](const std::vector<std::string>& names) { return pickPlace(names); };
     switch (findPlace(place, workFolders(), pick, profile_)) {
     case PlaceOutcome::Resolved:
+        fetchPlaceDetails(); // the place stands whatever became of its details
         placeResolved = true;
         return true;
     case PlaceOutcome::NothingTyped:
@@ -180,4 +203,88 @@ void SetupPage::setGender(bool male) {
 
 void SetupPage::setTemperatureUnit(bool fahrenheit) {
     profile_.setTemperature(fahrenheit ? "F" : "C");
+}
+
+int SetupPage::paintBackground(HDC dc) const {
+    RECT client{};
+    GetClientRect(dialog_, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const int bandTop = height - kBandHeight > 0 ? height - kBandHeight : 0;
+    {
+        GdiObject<HPEN> bluePen(CreatePen(PS_SOLID, 1, kBannerBlue));
+        const SelectedObject selected = selectObject(dc, bluePen.get());
+        drawRows(dc, 0, bandTop, width);
+    }
+    GdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
+    const SelectedObject selected = selectObject(dc, facePen.get());
+    drawRows(dc, bandTop, height + 1, width); // the last row included
+    return 1;
+}
+
+HFONT SetupPage::fontFor(int controlId) const {
+    switch (controlId) {
+    case IDC_TITLE:
+        return titleFont_.get();
+    case IDC_WHY_LINK:
+    case IDC_PRIVACY_LINK:
+        return linkFont_.get();
+    case IDC_BRANDING_MARK:
+        return smallFont_.get();
+    default:
+        return labelFont_.get();
+    }
+}
+
+HBRUSH SetupPage::staticColors(int controlId, HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, fontFor(controlId));
+    switch (controlId) {
+    case IDC_TITLE:
+        SetTextColor(dc, kTitleText);
+        return bannerBrush_.get();
+    case IDC_WHY_LINK:
+    case IDC_PRIVACY_LINK:
+        SetTextColor(dc, kLinkText);
+        return bannerBrush_.get();
+    case IDC_BRANDING_MARK:
+    case IDC_BRANDING:
+        return faceBrush_;
+    default:
+        SetTextColor(dc, kLabelText);
+        return bannerBrush_.get();
+    }
+}
+
+BOOL CALLBACK SetupPage::applyTextFont(HWND control, LPARAM look) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const bool text = lstrcmpiA(className, "Static") == 0;
+    const bool radio =
+        lstrcmpiA(className, "Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+    if (text || radio) {
+        const auto* self = reinterpret_cast<const SetupPage*>(look);
+        SendMessageA(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(self->fontFor(GetDlgCtrlID(control))), FALSE);
+    }
+    return TRUE;
+}
+
+void SetupPage::applyTextFonts() const {
+    // Some static controls select their own font after asking for colours, which
+    // would lose the one chosen above: give each text and radio its font up front too.
+    EnumChildWindows(dialog_, applyTextFont, reinterpret_cast<LPARAM>(this));
+}
+
+void SetupPage::centerOnWorkArea() const {
+    RECT window{};
+    RECT workArea{};
+    GetWindowRect(dialog_, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    // Width and height only: the work area's own origin is not added.
+    const int x = (workArea.right - workArea.left) / 2 - (window.right - window.left) / 2;
+    const int y =
+        (workArea.bottom - workArea.top) / 2 - (window.bottom - window.top) / 2 - kCenterLift;
+    SetWindowPos(dialog_, nullptr, x, y, 0, 0, SWP_NOSIZE);
 }

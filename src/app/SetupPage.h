@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/PageLook.h"
 #include "location/SetupProfile.h"
+#include "platform/Handles.h"
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,9 @@
 using CityPickerRun = std::function<bool()>;
 
 // The controller behind the setup page: the answers so far, the Next sequence, and the
-// page's look, which it holds and forwards to.
+// page's own look on top of the standard dialog (a blue panel over a button-face band; white,
+// pale and link-blue texts in their fonts; the window's place on the screen), whose fonts and
+// panel brush it owns.
 class SetupPage {
 public:
     SetupPage(HWND dialog, CityPickerRun runPicker);
@@ -40,11 +43,15 @@ public:
     void setChosenPlace(std::string name) { chosenPlace_ = std::move(name); }
     std::vector<std::string> copyChoices() const { return choices_; }
 
-    int paintBackground(HDC dc) const { return look_.paintBackground(dc); }
-    HBRUSH staticColors(int controlId, HDC dc) const { return look_.staticColors(controlId, dc); }
-    void centerOnWorkArea() const { look_.centerOnWorkArea(); }
+    int paintBackground(HDC dc) const;
+    HBRUSH staticColors(int controlId, HDC dc) const;
+    void centerOnWorkArea() const;
 
 private:
+    // Gives every text and radio of the page its font.
+    void applyTextFonts() const;
+    HFONT fontFor(int controlId) const;
+    static BOOL CALLBACK applyTextFont(HWND control, LPARAM page);
     void fillYearList() const;
     // Tells the user the answers did not reach apps.ini; the page stays for another try.
     void reportUnsaved(const CommitOutcome& outcome) const;
@@ -56,7 +63,12 @@ private:
     std::vector<std::string> workFolders() const;
 
     HWND dialog_;
-    PageLook look_;
+    GdiObject<HFONT> linkFont_;
+    GdiObject<HFONT> labelFont_;
+    GdiObject<HFONT> smallFont_;
+    GdiObject<HFONT> titleFont_;
+    GdiObject<HBRUSH> bannerBrush_;
+    HBRUSH faceBrush_; // the system's own brush: never deleted
     CityPickerRun runPicker_;
     std::string workFolder_;
     std::string spareFolder_; // the program's own under the user's temporary folder
@@ -66,3 +78,6 @@ private:
     bool busy_ = false;
     bool ended_ = false;
 };
+
+// The page of this run, for the dialog procedures: created with the dialog, lives to the end.
+extern std::unique_ptr<SetupPage> currentPage;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 // What an operation came to: done, or not done for the reason the system gave, as its error
@@ -27,3 +28,10 @@ private:
 
 // The system's words for an error code, without line end; "" when it has none.
 std::string systemErrorText(DWORD code);
+
+// A line for the administrator's debugger: the one place the program writes there.
+void debugOutput(const std::string& text);
+
+// The system's message text for an error code, without its trailing line end;
+// the buffer is zeroed first and stays empty when the system has no text.
+void SystemErrorText(DWORD code, char* buffer, size_t size);

@@ -1,13 +1,43 @@
 #include "settings/AppsIni.h"
 
-#include "platform/Folders.h"
-#include "settings/DataFolders.h"
+#include "platform/Files.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <new>
 #include <vector>
+
+namespace {
+constexpr char kPlatformSuffix[] = "\\Talvora\\Corvane\\";
+
+// Filled by the first successful lookup, then used for the rest of the process.
+std::string cachedAppDataFolder;
+
+std::string knownFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                   path))) {
+        return path;
+    }
+    return {};
+}
+} // namespace
+
+std::string AppDataFolder() {
+    if (cachedAppDataFolder.empty()) {
+        cachedAppDataFolder = knownFolder(CSIDL_LOCAL_APPDATA);
+    }
+    if (cachedAppDataFolder.empty()) {
+        cachedAppDataFolder = knownFolder(CSIDL_APPDATA);
+    }
+    return cachedAppDataFolder;
+}
+
+std::string PlatformDataFolder() {
+    return AppDataFolder() + kPlatformSuffix;
+}
 
 namespace {
 constexpr DWORD kReadStep = 512;
@@ -171,6 +201,7 @@ std::optional<AppsIni::Entries> AppsIni::readSection(const char* section) const 
 
 void bindAppsIni(AppsIni& ini) {
     const std::string folder = PlatformDataFolder();
-    CreateFolderTree(folder);
+    // A folder that cannot be made fails the commit's first step, which tells why.
+    (void)createFolderTree(folder);
     ini.SetFileName((folder + "apps.ini").c_str());
 }

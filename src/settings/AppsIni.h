@@ -6,6 +6,12 @@
 #include <utility>
 #include <vector>
 
+// The user's application-data folder (no trailing backslash), or "" when the
+// system has none; cached for the process once found.
+std::string AppDataFolder();
+// AppDataFolder + "\Talvora\Corvane\": where apps.ini lives.
+std::string PlatformDataFolder();
+
 // One read or write of one key of one section of apps.ini, the settings file the
 // desktop platform's programs share. Nothing is cached: every call goes to the file.
 class AppsIni {

@@ -1,10 +1,7 @@
 #include "settings/ProfileCommit.h"
 
-#include "platform/FileBytes.h"
-#include "platform/FileLock.h"
-#include "platform/FileSwap.h"
-#include "platform/PathText.h"
-#include "platform/SentMessageWait.h"
+#include "platform/Files.h"
+#include "platform/Waits.h"
 #include "settings/AppsIni.h"
 #include "settings/StagedCopy.h"
 
@@ -94,11 +91,15 @@ bool readsBack(const AppsIni& ini, const std::vector<ProfileKey>& keys) {
     return true;
 }
 
-// The writes, then their read-back; the first failed write's reason goes to error.
-bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& error) {
+// The writes, then their read-back; the first failed write's reason goes to firstFailure.
+bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys,
+               SystemResult& firstFailure) {
     for (const ProfileKey& entry : keys) {
-        if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) && error == 0) {
-            error = GetLastError();
+        // The profile functions can fail without a code: none then, not an older one.
+        SetLastError(ERROR_SUCCESS);
+        if (!ini.WriteString(entry.section, entry.key, entry.value.c_str()) &&
+            firstFailure.code() == 0) {
+            firstFailure = SystemResult::lastError();
         }
     }
     return readsBack(ini, keys);
@@ -106,9 +107,9 @@ bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys, DWORD& e
 
 // Whether apps.ini still holds what was copied (and is still missing when it was). A file that
 // went, or turned into something that cannot be read, fails the reading.
-bool unchanged(const std::wstring& path, bool existed, const std::string& copied) {
+bool unchanged(const std::string& path, bool existed, const std::string& copied) {
     if (!existed) {
-        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        return !fileFacts(path).exists;
     }
     std::string now;
     return readFileBytes(path, now) && now == copied;
@@ -118,7 +119,7 @@ bool unchanged(const std::wstring& path, bool existed, const std::string& copied
 // commit holds the lock.
 struct Commit {
     AppsIni ini;
-    std::wstring target;
+    std::string target;
     std::vector<ProfileKey> keys;
     CommitOutcome outcome;
     // Without the lock two commits could write apps.ini in place at once and tear it: then
@@ -126,11 +127,11 @@ struct Commit {
     bool locked = true;
     bool mayWriteInPlace = true;
     CommitProblem lockProblem = CommitProblem::None;
-    DWORD lockError = 0;
+    SystemResult lockResult = SystemResult::done();
 };
 
 CommitOutcome failed(Commit& commit, const SystemResult& why) {
-    commit.outcome.systemError = why.code();
+    commit.outcome.result = why;
     // The only failures the system gives no code for: values that did not read back.
     commit.outcome.problem = why.code() == 0 ? CommitProblem::NotKept : CommitProblem::None;
     return commit.outcome;
@@ -140,25 +141,30 @@ CommitOutcome failed(Commit& commit, const SystemResult& why) {
 // place, as the profile functions do it.
 CommitOutcome writeInPlace(Commit& commit) {
     if (!commit.mayWriteInPlace) {
-        commit.outcome.systemError = commit.lockError;
+        commit.outcome.result = commit.lockResult;
         commit.outcome.problem = commit.lockProblem;
         return commit.outcome;
     }
-    DWORD error = 0;
-    commit.outcome.saved = writeKeys(commit.ini, commit.keys, error);
-    return commit.outcome.saved ? commit.outcome : failed(commit, SystemResult::failed(error));
+    SystemResult firstFailure = SystemResult::done();
+    commit.outcome.saved = writeKeys(commit.ini, commit.keys, firstFailure);
+    if (commit.outcome.saved) {
+        return commit.outcome;
+    }
+    return failed(commit, firstFailure ? SystemResult::failed(0) : firstFailure);
 }
 
 // The keys into a private copy of what apps.ini held, flushed with its attributes.
 SystemResult stageKeys(Commit& commit, const StagedCopy& copy, DWORD attributes) {
     AppsIni staged;
-    staged.SetFileName(copy.ansiPath().c_str());
-    DWORD error = 0;
-    if (!writeKeys(staged, commit.keys, error)) {
-        return SystemResult::failed(error);
+    staged.SetFileName(copy.path().c_str());
+    SystemResult firstFailure = SystemResult::done();
+    if (!writeKeys(staged, commit.keys, firstFailure)) {
+        return firstFailure ? SystemResult::failed(0) : firstFailure;
     }
     if ((attributes & kKeptAttributes) != 0) {
-        SetFileAttributesW(copy.path().c_str(), attributes & kKeptAttributes);
+        // The keys are what the commit keeps: a copy that stays without the hidden or system
+        // mark is still the file the user's answers must reach.
+        (void)setAttributes(copy.path(), attributes & kKeptAttributes);
     }
     return flushFile(copy.path());
 }
@@ -225,7 +231,7 @@ void goUnlocked(Commit& commit, const FileLock& lock) {
     // made either, so the keys go in place as every commit did before the lock.
     commit.mayWriteInPlace =
         lock.obstacle() == LockObstacle::None && lock.result().code() == ERROR_ACCESS_DENIED;
-    commit.lockError = lock.result().code();
+    commit.lockResult = lock.result();
     if (lock.obstacle() == LockObstacle::Folder) {
         commit.lockProblem = CommitProblem::LockFolder;
     } else if (lock.obstacle() == LockObstacle::File) {
@@ -271,14 +277,13 @@ CommitOutcome commitProfileWith(const SetupProfile& profile,
     Commit commit;
     bindAppsIni(commit.ini);
     commit.outcome.fileName = commit.ini.fileName() != nullptr ? commit.ini.fileName() : "";
-    commit.target = widePath(commit.outcome.fileName);
+    commit.target = commit.outcome.fileName;
     commit.keys = profileKeys(profile);
 
     // Two pages copying apps.ini at once would each put back the file without the other's
     // keys: copy to rename is one page at a time. The lock is a file beside apps.ini, in the
     // user's own folder, so no other user can hold it or make it first.
-    const FileLock lock(widePath(commitLockName(commit.outcome.fileName)),
-                        Deadline::after(kLockWaitMs));
+    const FileLock lock(commitLockName(commit.outcome.fileName), Deadline::after(kLockWaitMs));
     if (lock.busy()) {
         commit.outcome.problem = CommitProblem::LockBusy;
         return commit.outcome;

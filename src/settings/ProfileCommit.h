@@ -1,6 +1,7 @@
 #pragma once
 
 #include "location/SetupProfile.h"
+#include "platform/SystemResult.h"
 
 #include <windows.h>
 
@@ -14,7 +15,7 @@ extern const char kDisplayPrefsSection[];
 
 // Why a commit did not save where the system's error code would not say it.
 enum class CommitProblem {
-    None,         // saved, or the system's code tells why (CommitOutcome::systemError)
+    None,         // saved, or the system's code tells why (CommitOutcome::result)
     LockBusy,     // another page or program kept apps.ini's lock past the wait
     LockFolder,   // a folder named as apps.ini's lock file stands in its way
     LockFile,     // a file named as apps.ini's lock file could not be opened
@@ -24,9 +25,10 @@ enum class CommitProblem {
 
 // What a commit came to.
 struct CommitOutcome {
-    bool saved = false;    // every key reads back as written
-    std::string fileName;  // the apps.ini written to
-    DWORD systemError = 0; // why the first failed step failed; 0 when the system said nothing
+    bool saved = false;   // every key reads back as written
+    std::string fileName; // the apps.ini written to
+    // Why the first failed step failed; code 0 when the system said nothing.
+    SystemResult result = SystemResult::done();
     CommitProblem problem = CommitProblem::None;
     bool busy() const { return problem == CommitProblem::LockBusy; }
 };

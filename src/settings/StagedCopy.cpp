@@ -1,14 +1,14 @@
 #include "settings/StagedCopy.h"
 
-#include "platform/FileBytes.h"
-#include "platform/KernelHandles.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
 
 #include <cstdio>
-#include <cwchar>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
-constexpr wchar_t kSuffix[] = L".commit";
+constexpr char kSuffix[] = ".commit";
 constexpr int kNameTries = 16;
 
 // When a process started, on the system's clock; 0 when it cannot be told.
@@ -39,20 +39,20 @@ bool makerRuns(DWORD pid, unsigned long long start) {
 }
 
 // Reads "<pid>.<start>.<serial>.commit"; false for any other name.
-bool parseCopyTail(const wchar_t* tail, DWORD& pid, unsigned long long& start) {
-    wchar_t* end = nullptr;
-    const unsigned long number = std::wcstoul(tail, &end, 10);
-    if (end == tail || *end != L'.') {
+bool parseCopyTail(const char* tail, DWORD& pid, unsigned long long& start) {
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(tail, &end, 10);
+    if (end == tail || *end != '.') {
         return false;
     }
-    const wchar_t* next = end + 1;
-    start = std::wcstoull(next, &end, 16);
-    if (end == next || *end != L'.') {
+    const char* next = end + 1;
+    start = std::strtoull(next, &end, 16);
+    if (end == next || *end != '.') {
         return false;
     }
     next = end + 1;
-    std::wcstoull(next, &end, 16);
-    if (end == next || std::wcscmp(end, kSuffix) != 0) {
+    std::strtoull(next, &end, 16);
+    if (end == next || std::strcmp(end, kSuffix) != 0) {
         return false;
     }
     pid = static_cast<DWORD>(number);
@@ -75,11 +75,9 @@ StagedCopy::StagedCopy(const std::string& target, std::string_view bytes) {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         const std::string name = stagedCopyName(target, GetCurrentProcessId(), start,
                                                 tick + static_cast<unsigned>(attempt));
-        const std::wstring wide = widePath(name);
-        result_ = createFileWithBytes(wide, bytes);
+        result_ = createFileWithBytes(name, bytes);
         if (result_) {
-            ansiPath_ = name;
-            path_ = wide;
+            path_ = name;
             return;
         }
         if (result_.code() != ERROR_FILE_EXISTS && result_.code() != ERROR_ALREADY_EXISTS) {
@@ -90,26 +88,22 @@ StagedCopy::StagedCopy(const std::string& target, std::string_view bytes) {
 
 StagedCopy::~StagedCopy() {
     if (valid()) {
-        DeleteFileW(path_.c_str());
+        // A copy that cannot be removed now is an abandoned one for the next commit.
+        (void)deleteFile(path_);
     }
 }
 
 void removeAbandonedCopies(const std::string& target) {
-    const std::wstring wide = widePath(target);
-    const size_t nameStart = wide.find_last_of(L"\\/") + 1;
-    const std::wstring folder = wide.substr(0, nameStart);
-    const std::wstring prefix = wide.substr(nameStart) + L".";
-    WIN32_FIND_DATAW found;
-    const FindHandle find(FindFirstFileW((wide + L".*" + kSuffix).c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
-        const std::wstring name = found.cFileName;
+    const std::string folder = FolderOf(target);
+    const std::string prefix = target.substr(folder.size()) + ".";
+    for (const std::string& name : filesMatching(target + ".*" + kSuffix)) {
         DWORD pid = 0;
         unsigned long long start = 0;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
+        if (_strnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
             !parseCopyTail(name.c_str() + prefix.size(), pid, start) || makerRuns(pid, start)) {
             continue;
         }
-        DeleteFileW((folder + name).c_str());
+        // One still open elsewhere stays for a later commit to remove.
+        (void)deleteFile(folder + name);
     }
 }

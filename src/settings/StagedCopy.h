@@ -23,15 +23,12 @@ public:
 
     bool valid() const { return !path_.empty(); }
     const SystemResult& result() const { return result_; }
-    // For the profile functions, which take the ANSI code page.
-    const std::string& ansiPath() const { return ansiPath_; }
-    const std::wstring& path() const { return path_; }
+    const std::string& path() const { return path_; }
     // The copy is the target now: nothing to remove.
     void renamed() { path_.clear(); }
 
 private:
-    std::string ansiPath_;
-    std::wstring path_;
+    std::string path_;
     SystemResult result_ = SystemResult::done();
 };
 

@@ -1,9 +1,6 @@
 #include "web/AnswerFiles.h"
 
-#include "platform/FileLock.h"
-#include "platform/Folders.h"
-#include "platform/PathText.h"
-#include "platform/WritableFolder.h"
+#include "platform/Files.h"
 #include "web/WebClient.h"
 
 namespace {
@@ -40,7 +37,7 @@ std::string lockReason(const FileLock& lock) {
 
 // The administrator's clue to why the answers went elsewhere, or nowhere.
 void reportPassedOver(const std::string& folder, const std::string& why) {
-    OutputDebugStringA(("Answer folder " + folder + " not used: " + why).c_str());
+    debugOutput("Answer folder " + folder + " not used: " + why);
 }
 } // namespace
 
@@ -63,7 +60,7 @@ bool fetchAnswerFile(WebClient& client, const std::string& url, const std::strin
             continue;
         }
         const bool last = i + 1 == folders.size();
-        const FileLock lock(widePath(folder + kLockName),
+        const FileLock lock(folder + kLockName,
                             last ? deadline
                                  : deadline.sooner(Deadline::after(kSharedFolderWaitMs)));
         if (!lock.held()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Deadline.h"
+#include "platform/Waits.h"
 
 #include <functional>
 #include <string>

@@ -1,10 +1,10 @@
 #include "web/ConnectivityProbe.h"
 
-#include "platform/BoundedWork.h"
-#include "platform/ModulePaths.h"
-#include "platform/SocketsSession.h"
+#include "platform/Waits.h"
+#include "platform/Paths.h"
+#include "platform/SystemLibraries.h"
 #include "web/Endpoints.h"
-#include "web/UrlText.h"
+#include "web/WebText.h"
 
 #include <cstdlib>
 #include <memory>

@@ -1,10 +1,9 @@
 #include "web/HttpGet.h"
 
-#include "platform/BoundedWork.h"
-#include "platform/InternetApi.h"
-#include "platform/InternetHandle.h"
+#include "platform/Waits.h"
+#include "platform/SystemLibraries.h"
 #include "web/Endpoints.h"
-#include "web/UrlText.h"
+#include "web/WebText.h"
 
 #include <algorithm>
 #include <cstring>

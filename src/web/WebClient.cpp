@@ -1,12 +1,10 @@
 #include "web/WebClient.h"
 
-#include "platform/FileBytes.h"
-#include "platform/Folders.h"
-#include "platform/KernelHandles.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
 #include "web/ConnectivityProbe.h"
 #include "web/HttpGet.h"
-#include "web/StatusText.h"
-#include "web/UrlText.h"
+#include "web/WebText.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -29,23 +27,6 @@ void addCacheBuster(std::string& url) {
     url += "rnd=" + DecimalText(std::rand());
 }
 
-// Writes the answer to path, replacing any older file there.
-SystemResult saveAnswer(const std::string& body, const std::string& path) {
-    SystemResult result = SystemResult::done();
-    if (FileExists(path)) {
-        DeleteFileA(path.c_str());
-    } else if (!CreateFolder(FolderOf(path))) {
-        result = SystemResult::lastError(); // still try: the file may be writable all the same
-    }
-    // Truncating: an older file that survived the deletion must not keep its tail.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        return SystemResult::lastError();
-    }
-    const SystemResult written = writeAll(file.get(), body);
-    return written ? result : written;
-}
 } // namespace
 
 bool WebClient::acceptAnswer(const HttpAnswer& answer) {
@@ -92,7 +73,9 @@ FileFetch WebClient::fetchFile(std::string url, std::string path) {
     if (url.empty() || path.empty()) {
         return fetched;
     }
-    CreateFolderTree(FolderOf(path));
+    // Made before the request so that the answer has somewhere to go; a folder that cannot be
+    // made is told by the saving below, which tries once more.
+    (void)createFolderTree(FolderOf(path));
     try {
         addCacheBuster(url);
         const HttpAnswer answer = httpGet(URLEncode(url), BodyForm::Bytes, callDeadline());
@@ -100,7 +83,7 @@ FileFetch WebClient::fetchFile(std::string url, std::string path) {
             return fetched; // an older file at path stays as it was
         }
         fetched.answered = true;
-        fetched.written = saveAnswer(answer.body, path);
+        fetched.written = saveFileA(path, answer.body);
     } catch (const std::exception&) {
         return FileFetch{}; // without memory nothing was written either
     }
@@ -116,7 +99,7 @@ bool WebClient::FetchToMemory(const char* url) {
     try {
         result = downloadText(url, text);
     } catch (const std::exception&) {
-        result = false;
+        result = false; // without memory, as any download that did not finish
     }
     body_ = std::move(text); // what was read so far, even after a failure
     return result;

@@ -1,5 +1,5 @@
 #include "app/PlaceFinding.h"
-#include "platform/ComRuntime.h"
+#include "platform/SystemLibraries.h"
 #include "support/TestFolders.h"
 #include "support/StubLog.h"
 
@@ -21,7 +21,12 @@ protected:
             shown.push_back(names);
             return pick;
         };
-        return findPlace(place, {scratch.path() + "temp\\"}, picker, profile);
+        const std::vector<std::string> folders{scratch.path() + "temp\\"};
+        const PlaceOutcome outcome = findPlace(place, folders, picker, profile);
+        if (outcome == PlaceOutcome::Resolved) {
+            fetchDetails(folders, profile); // as the page does next
+        }
+        return outcome;
     }
     // Name, identifier, type, country and ZIP code as the profile holds them.
     std::string stored() const {

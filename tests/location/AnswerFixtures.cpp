@@ -1,6 +1,6 @@
 #include "AnswerFixtures.h"
 
-#include "platform/ModulePaths.h"
+#include "platform/Paths.h"
 
 std::string answerFixture(const char* name) {
     return ModuleFolder() + "fixtures\\" + name;

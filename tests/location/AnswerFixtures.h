@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ComRuntime.h"
+#include "platform/SystemLibraries.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>

@@ -12,11 +12,10 @@
 
 #include "AnswerFuzzInput.h"
 
-#include "location/DetailAnswer.h"
-#include "location/SearchAnswer.h"
-#include "platform/ComRuntime.h"
-#include "platform/KernelHandles.h"
-#include "platform/ModulePaths.h"
+#include "location/AnswerReaders.h"
+#include "platform/SystemLibraries.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 #include "support/TestFolders.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "AnswerFuzzInput.h"
 
-#include "platform/KernelHandles.h"
+#include "platform/Handles.h"
 #include "web/HttpGet.h"
 #include "support/TestFolders.h"
 

@@ -1,6 +1,6 @@
 #include "AnswerFixtures.h"
 
-#include "location/DetailAnswer.h"
+#include "location/AnswerReaders.h"
 
 #include <thread>
 

@@ -1,7 +1,6 @@
 #include "AnswerFixtures.h"
 
-#include "location/DetailAnswer.h"
-#include "location/SearchAnswer.h"
+#include "location/AnswerReaders.h"
 
 #include <chrono>
 

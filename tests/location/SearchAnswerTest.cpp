@@ -1,6 +1,6 @@
 #include "AnswerFixtures.h"
 
-#include "location/SearchAnswer.h"
+#include "location/AnswerReaders.h"
 
 #include <windows.h>
 

@@ -1,7 +1,6 @@
-#include "platform/FileBytes.h"
-#include "platform/FileSwap.h"
-#include "platform/KernelHandles.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,7 @@
 
 TEST(FileBytes, CreatesOnlyNewFilesAndReadsThemBackWhole) {
     const ScratchFolder folder;
-    const std::wstring path = widePath(folder.path() + "answer.xml");
+    const std::string path = folder.path() + "answer.xml";
     // Past one megabyte, the most one system call moves, with every byte value.
     std::string bytes((1u << 20) + 3, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -26,12 +25,12 @@ TEST(FileBytes, CreatesOnlyNewFilesAndReadsThemBackWhole) {
     EXPECT_TRUE(readFileBytes(path, read).ok());
     EXPECT_TRUE(read == bytes);
 
-    const std::wstring empty = widePath(folder.path() + "empty.xml");
+    const std::string empty = folder.path() + "empty.xml";
     EXPECT_TRUE(createFileWithBytes(empty, "").ok());
     EXPECT_TRUE(readFileBytes(empty, read).ok());
     EXPECT_EQ("", read);
 
-    const std::wstring nowhere = widePath(folder.path() + "missing\\answer.xml");
+    const std::string nowhere = folder.path() + "missing\\answer.xml";
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), createFileWithBytes(nowhere, "x").code());
     EXPECT_FALSE(fileFacts(nowhere).exists);
 }
@@ -41,22 +40,21 @@ TEST(FileBytes, ReadingRefusesAFileOverItsCapAndKeepsNothingOfAFailure) {
     const std::string path = folder.path() + "answer.xml";
     writeWholeFile(path, std::string(100, 'a'));
     std::string read;
-    EXPECT_TRUE(readFileBytes(widePath(path), read, 100).ok());
+    EXPECT_TRUE(readFileBytes(path, read, 100).ok());
     EXPECT_EQ(100u, read.size());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_TOO_LARGE),
-              readFileBytes(widePath(path), read, 99).code());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_TOO_LARGE), readFileBytes(path, read, 99).code());
     EXPECT_EQ("", read);
 
     read = "stale";
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND),
-              readFileBytes(widePath(folder.path() + "missing.xml"), read).code());
+              readFileBytes(folder.path() + "missing.xml", read).code());
     EXPECT_EQ("", read);
 
     // A file another program has open for writing, sharing reading, still reads.
     const FileHandle writer(CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(writer.valid());
-    EXPECT_TRUE(readFileBytes(widePath(path), read).ok());
+    EXPECT_TRUE(readFileBytes(path, read).ok());
     EXPECT_EQ(100u, read.size());
 }
 

@@ -1,9 +1,8 @@
 #include "LockHolder.h"
 
-#include "platform/FileLock.h"
-#include "platform/FileLockTesting.h"
-#include "platform/FileSwap.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/FilesTesting.h"
+#include "platform/Paths.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +20,11 @@ constexpr ULONGLONG kLateMs = 1500;
 TEST(FileLock, ASecondHolderWaitsUntilItsDeadlineOrUntilTheFirstLetsGo) {
     const ScratchFolder folder;
     const std::string path = folder.path() + "answers.lock";
-    std::optional<FileLock> first(std::in_place, widePath(path), Deadline::after(0));
+    std::optional<FileLock> first(std::in_place, path, Deadline::after(0));
     ASSERT_TRUE(first->held());
 
     ULONGLONG start = GetTickCount64();
-    const FileLock refused(widePath(path), Deadline::after(300));
+    const FileLock refused(path, Deadline::after(300));
     const ULONGLONG waited = GetTickCount64() - start;
     EXPECT_FALSE(refused.held());
     EXPECT_TRUE(refused.busy());
@@ -39,7 +38,7 @@ TEST(FileLock, ASecondHolderWaitsUntilItsDeadlineOrUntilTheFirstLetsGo) {
         Sleep(200);
         first.reset();
     });
-    const FileLock second(widePath(path), Deadline::after(10000));
+    const FileLock second(path, Deadline::after(10000));
     letGo.join();
     EXPECT_TRUE(second.held());
     EXPECT_LT(GetTickCount64() - start, 200 + kLateMs);
@@ -55,16 +54,16 @@ TEST(FileLock, EverySpellingOfThePathIsOneLockAndTheFileGoesWithIt) {
         c = c == '\\' ? '/' : c;
     }
     {
-        const FileLock held(widePath(path), Deadline::after(0));
+        const FileLock held(path, Deadline::after(0));
         ASSERT_TRUE(held.held());
         for (const std::string& spelling :
              {upper, folder.path() + "elsewhere\\..\\answers.lock", slashes}) {
-            const FileLock other(widePath(spelling), Deadline::after(0));
+            const FileLock other(spelling, Deadline::after(0));
             EXPECT_TRUE(other.busy()) << spelling;
         }
     }
-    EXPECT_FALSE(fileFacts(widePath(path)).exists);
-    EXPECT_TRUE(FileLock(widePath(upper), Deadline::after(0)).held());
+    EXPECT_FALSE(fileFacts(path).exists);
+    EXPECT_TRUE(FileLock(upper, Deadline::after(0)).held());
 }
 
 // The system closes the handles of a process however it ends, so a holder that was killed
@@ -74,10 +73,10 @@ TEST(FileLock, AHolderThatEndedHandsItOnAtOnce) {
     const std::string path = folder.path() + "apps.ini.lock";
     LockHolder holder = startLockHolder(path);
     ASSERT_TRUE(holder.valid());
-    EXPECT_TRUE(FileLock(widePath(path), Deadline::after(0)).busy());
+    EXPECT_TRUE(FileLock(path, Deadline::after(0)).busy());
 
     holder.reset(); // TerminateProcess, then waits for the end
-    EXPECT_TRUE(FileLock(widePath(path), Deadline::after(0)).held());
+    EXPECT_TRUE(FileLock(path, Deadline::after(0)).held());
 }
 
 TEST(FileLock, WhatStandsInItsWayIsToldAndNoFolderIsWaitedFor) {
@@ -93,7 +92,7 @@ TEST(FileLock, WhatStandsInItsWayIsToldAndNoFolderIsWaitedFor) {
     for (const Case& c : {Case{missing, ERROR_PATH_NOT_FOUND, LockObstacle::None},
                           Case{inTheWay, ERROR_ACCESS_DENIED, LockObstacle::Folder}}) {
         const ULONGLONG start = GetTickCount64();
-        const FileLock lock(widePath(c.path), Deadline::after(5000));
+        const FileLock lock(c.path, Deadline::after(5000));
         EXPECT_FALSE(lock.held()) << c.path;
         EXPECT_FALSE(lock.busy()) << c.path;
         EXPECT_EQ(c.obstacle, lock.obstacle()) << c.path;
@@ -105,9 +104,9 @@ TEST(FileLock, WhatStandsInItsWayIsToldAndNoFolderIsWaitedFor) {
     // has it open refuses every opening with ERROR_ACCESS_DENIED for a moment.
     const std::string file = folder.path() + "answers.lock";
     writeWholeFile(file, "");
-    EXPECT_EQ(LockObstacle::File, lockObstacleAt(widePath(file), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(LockObstacle::Folder, lockObstacleAt(widePath(inTheWay), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(LockObstacle::None, lockObstacleAt(widePath(file + "x"), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(LockObstacle::OtherHolder, lockObstacleAt(widePath(file), ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(LockObstacle::None, lockObstacleAt(widePath(file), ERROR_DISK_FULL));
+    EXPECT_EQ(LockObstacle::File, lockObstacleAt(file, ERROR_ACCESS_DENIED));
+    EXPECT_EQ(LockObstacle::Folder, lockObstacleAt(inTheWay, ERROR_ACCESS_DENIED));
+    EXPECT_EQ(LockObstacle::None, lockObstacleAt(file + "x", ERROR_ACCESS_DENIED));
+    EXPECT_EQ(LockObstacle::OtherHolder, lockObstacleAt(file, ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(LockObstacle::None, lockObstacleAt(file, ERROR_DISK_FULL));
 }

@@ -1,6 +1,5 @@
-#include "platform/FileSwap.h"
-#include "platform/KernelHandles.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -9,27 +8,27 @@
 
 TEST(FileSwap, FactsTellFilesFoldersAndHardLinksApart) {
     const ScratchFolder folder;
-    const std::wstring file = widePath(folder.path() + "apps.ini");
-    const std::wstring link = widePath(folder.path() + "link.ini");
+    const std::string file = folder.path() + "apps.ini";
+    const std::string link = folder.path() + "link.ini";
     writeWholeFile(folder.path() + "apps.ini", "[a]\r\n");
 
-    EXPECT_FALSE(fileFacts(widePath(folder.path() + "missing.ini")).exists);
+    EXPECT_FALSE(fileFacts(folder.path() + "missing.ini").exists);
     const FileFacts plain = fileFacts(file);
     EXPECT_TRUE(plain.exists);
     EXPECT_FALSE(plain.folder);
     EXPECT_FALSE(plain.linked);
-    EXPECT_TRUE(fileFacts(widePath(folder.path())).folder);
+    EXPECT_TRUE(fileFacts(folder.path()).folder);
 
     // Once the file has a second name, both names count as linked.
-    ASSERT_TRUE(CreateHardLinkW(link.c_str(), file.c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), file.c_str(), nullptr));
     EXPECT_TRUE(fileFacts(file).linked);
     EXPECT_TRUE(fileFacts(link).linked);
 }
 
 TEST(FileSwap, WritingAndFlushingNeedAFileOthersLetBeWritten) {
     const ScratchFolder folder;
-    const std::wstring missing = widePath(folder.path() + "missing.ini");
-    const std::wstring file = widePath(folder.path() + "apps.ini");
+    const std::string missing = folder.path() + "missing.ini";
+    const std::string file = folder.path() + "apps.ini";
     writeWholeFile(folder.path() + "apps.ini", "[a]\r\n");
 
     EXPECT_FALSE(opensForWriting(missing));
@@ -38,7 +37,7 @@ TEST(FileSwap, WritingAndFlushingNeedAFileOthersLetBeWritten) {
     EXPECT_TRUE(flushFile(file).ok());
 
     // A holder that shares reading only keeps everyone else from writing.
-    const FileHandle holder(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const FileHandle holder(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder.valid());
     EXPECT_FALSE(opensForWriting(file));
@@ -51,19 +50,19 @@ TEST(FileSwap, RenameOverReplacesInOneStepUnlessAnotherHolderKeepsTheTarget) {
     const std::string copy = folder.path() + "apps.ini.copy";
     writeWholeFile(target, "old");
     writeWholeFile(copy, "new");
-    EXPECT_TRUE(renameOver(widePath(copy), widePath(target)).ok());
+    EXPECT_TRUE(renameOver(copy, target).ok());
     EXPECT_EQ("new", readWholeFile(target));
-    EXPECT_FALSE(fileFacts(widePath(copy)).exists);
+    EXPECT_FALSE(fileFacts(copy).exists);
 
     // The holder shares reading and writing but not deleting: the system refuses to replace
     // the file under it (Wine says ERROR_ACCESS_DENIED), and both files stay as they were.
     writeWholeFile(copy, "newer");
     {
-        const FileHandle holder(CreateFileW(widePath(target).c_str(), GENERIC_READ,
+        const FileHandle holder(CreateFileA(target.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(holder.valid());
-        const SystemResult refused = renameOver(widePath(copy), widePath(target));
+        const SystemResult refused = renameOver(copy, target);
         EXPECT_FALSE(refused.ok());
         EXPECT_TRUE(heldByAnother(refused.code())) << refused.code();
     }
@@ -71,8 +70,7 @@ TEST(FileSwap, RenameOverReplacesInOneStepUnlessAnotherHolderKeepsTheTarget) {
     EXPECT_EQ("newer", readWholeFile(copy));
 
     // A copy that is not there is no other holder's doing.
-    const SystemResult missing =
-        renameOver(widePath(folder.path() + "missing.copy"), widePath(target));
+    const SystemResult missing = renameOver(folder.path() + "missing.copy", target);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), missing.code());
     EXPECT_FALSE(heldByAnother(missing.code()));
 }

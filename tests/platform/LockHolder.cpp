@@ -1,10 +1,9 @@
 #include "LockHolder.h"
 
-#include "platform/Deadline.h"
-#include "platform/FileLock.h"
-#include "platform/KernelHandles.h"
-#include "platform/ModulePaths.h"
-#include "platform/PathText.h"
+#include "platform/Waits.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 
 namespace {
 // A Wine process takes a second or more to start, longer on a busy machine.
@@ -16,7 +15,7 @@ int holdLockUntilEnded(const std::string& eventName, const std::string& path) {
     if (!ready.valid()) {
         return 2;
     }
-    const FileLock lock(widePath(path), Deadline::after(kStartMs));
+    const FileLock lock(path, Deadline::after(kStartMs));
     if (!lock.held()) {
         return 3;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UniqueHandle.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -14,16 +14,12 @@ constexpr char kLockHolderSwitch[] = "--hold-lock";
 int holdLockUntilEnded(const std::string& eventName, const std::string& path);
 
 // Ends the process it owns at the end of its life, so no holder outlives a failed test.
-struct EndedProcessTraits {
-    using Handle = HANDLE;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle handle) {
-        TerminateProcess(handle, 1);
-        WaitForSingleObject(handle, INFINITE);
-        CloseHandle(handle);
-    }
-};
-using LockHolder = UniqueHandle<EndedProcessTraits>;
+inline void endProcess(HANDLE process) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
+}
+using LockHolder = UniqueAny<HANDLE, endProcess>;
 
 // Starts the other process and returns once it holds the lock at path; invalid when it never
 // did.

@@ -1,5 +1,5 @@
-#include "platform/ComRuntime.h"
-#include "platform/UniqueHandle.h"
+#include "platform/SystemLibraries.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,13 @@
 namespace {
 std::vector<int> closed;
 
-struct CountedTraits {
-    using Handle = int;
-    static Handle invalid() { return -1; }
-    static void close(Handle handle) { closed.push_back(handle); }
-};
-using Counted = UniqueHandle<CountedTraits>;
+void closeCounted(int handle) {
+    closed.push_back(handle);
+}
+using Counted = UniqueAny<int, closeCounted, kInvalidHandleValue>; // -1 stands for none
 } // namespace
 
-TEST(UniqueHandle, ClosesEachHandleOnceAndNeverTheInvalidOne) {
+TEST(UniqueAny, ClosesEachHandleOnceAndNeverTheInvalidOne) {
     closed.clear();
     {
         Counted none;

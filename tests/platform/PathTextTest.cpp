@@ -1,4 +1,4 @@
-#include "platform/PathText.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 

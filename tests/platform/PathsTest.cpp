@@ -1,5 +1,5 @@
-#include "platform/Folders.h"
-#include "platform/ModulePaths.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/KernelHandles.h"
-#include "platform/SentMessageWait.h"
+#include "platform/Handles.h"
+#include "platform/Waits.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,7 @@ LRESULT CALLBACK answerSent(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle handle) { DestroyWindow(handle); }
-};
-using Window = UniqueHandle<WindowTraits>;
+using Window = UniqueAny<HWND, DestroyWindow>;
 
 // A window of the waiting thread, as the page's dialog is.
 Window waitingThreadsWindow() {

@@ -1,4 +1,3 @@
-#include "platform/SystemErrorText.h"
 #include "platform/SystemResult.h"
 
 #include <gtest/gtest.h>

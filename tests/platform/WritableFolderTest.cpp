@@ -1,7 +1,6 @@
-#include "platform/Folders.h"
-#include "platform/KernelHandles.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
 #include "platform/SystemResult.h"
-#include "platform/WritableFolder.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-#include "platform/Folders.h"
+#include "platform/Files.h"
 #include "settings/AppsIni.h"
-#include "settings/DataFolders.h"
 #include "support/FailingAllocator.h"
 #include "support/TestFolders.h"
 

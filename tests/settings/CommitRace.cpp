@@ -7,8 +7,8 @@
 //   CommitRace --hold PATH
 // Another program in the lock's way: keeps PATH open, shared for reading and writing but not
 // for deleting, prints "held" and lets go when its input ends. Exit code 3 when it could not.
-#include "platform/KernelHandles.h"
-#include "platform/PathText.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 #include "settings/ProfileCommit.h"
 
 #include <windows.h>

@@ -1,5 +1,5 @@
-#include "platform/Folders.h"
-#include "settings/DataFolders.h"
+#include "platform/Files.h"
+#include "settings/AppsIni.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,7 @@
-#include "platform/FileLock.h"
-#include "platform/Folders.h"
-#include "platform/KernelHandles.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 #include "settings/AppsIni.h"
-#include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
 #include "settings/ProfileCommitTesting.h"
 #include "settings/StagedCopy.h"
@@ -189,7 +187,7 @@ TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     const CommitOutcome blocked = commitProfile(resolvedProfile());
     EXPECT_FALSE(blocked.saved);
     EXPECT_EQ(folder + "apps.ini", blocked.fileName);
-    EXPECT_NE(0u, blocked.systemError);
+    EXPECT_NE(0u, blocked.result.code());
 
     // Values the profile functions give back trimmed or flattened still count as written: line
     // ends, quotes, and the white space they trim, such as the form feed and end-of-file mark
@@ -213,7 +211,7 @@ TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
         const CommitOutcome outcome = commitProfile(profile);
         EXPECT_FALSE(outcome.saved) << length;
         // No code from the system, whose words for 0 are those for success.
-        EXPECT_EQ(0u, outcome.systemError) << length;
+        EXPECT_EQ(0u, outcome.result.code()) << length;
         EXPECT_EQ(CommitProblem::NotKept, outcome.problem) << length;
     }
 }
@@ -358,12 +356,12 @@ TEST(ProfileCommit, SaysAnotherProgramIsSavingOnlyWhileItsLockFileIsHeld) {
     const std::string before = "[Software\\Talvora]\r\nInstallID=WAIT\r\n";
     writeWholeFile(path, before);
     {
-        const FileLock otherPage(widePath(path + ".lock"), Deadline::after(0));
+        const FileLock otherPage(path + ".lock", Deadline::after(0));
         ASSERT_TRUE(otherPage.held());
         const CommitOutcome outcome = commitProfile(resolvedProfile());
         EXPECT_FALSE(outcome.saved);
         EXPECT_EQ(CommitProblem::LockBusy, outcome.problem);
-        EXPECT_EQ(0u, outcome.systemError);
+        EXPECT_EQ(0u, outcome.result.code());
         EXPECT_EQ(before, readWholeFile(path));
     }
     EXPECT_TRUE(commitProfile(resolvedProfile()).saved);

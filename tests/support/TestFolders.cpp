@@ -1,7 +1,7 @@
 #include "support/TestFolders.h"
 
-#include "platform/KernelHandles.h"
-#include "platform/ModulePaths.h"
+#include "platform/Handles.h"
+#include "platform/Paths.h"
 
 #include <windows.h>
 

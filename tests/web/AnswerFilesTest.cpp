@@ -1,6 +1,5 @@
-#include "platform/FileLock.h"
-#include "platform/Folders.h"
-#include "platform/PathText.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "support/TestFolders.h"
 #include "web/AnswerFiles.h"
 #include "support/StubLog.h"
@@ -69,7 +68,7 @@ TEST_F(AnswerFiles, ARequestThatGotNoAnswerIsNotMadeAgainInAnotherFolder) {
 TEST_F(AnswerFiles, AFolderAnotherPageHoldsPastTheWaitIsLeftToIt) {
     CreateFolderTree(beside);
     {
-        const FileLock otherPage(widePath(beside + "answers.lock"), Deadline::after(0));
+        const FileLock otherPage(beside + "answers.lock", Deadline::after(0));
         ASSERT_TRUE(otherPage.held());
         const DebugOutputCapture debug;
         EXPECT_TRUE(fetch(stubUrl("/short")));

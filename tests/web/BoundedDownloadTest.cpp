@@ -1,5 +1,5 @@
-#include "platform/BoundedWork.h"
-#include "platform/KernelHandles.h"
+#include "platform/Waits.h"
+#include "platform/Handles.h"
 #include "support/TestFolders.h"
 #include "support/StubLog.h"
 #include "web/WebClient.h"

@@ -1,12 +1,11 @@
-#include "platform/BoundedWork.h"
-#include "platform/Folders.h"
-#include "platform/ModulePaths.h"
+#include "platform/Waits.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "support/TestFolders.h"
-#include "web/ConnectivityProbeTesting.h"
+#include "web/WebTesting.h"
 #include "web/Endpoints.h"
 #include "support/StubLog.h"
 #include "web/WebClient.h"
-#include "web/WebClientTesting.h"
 
 #include <gtest/gtest.h>
 

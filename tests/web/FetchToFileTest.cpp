@@ -1,4 +1,4 @@
-#include "platform/Folders.h"
+#include "platform/Files.h"
 #include "support/TestFolders.h"
 #include "web/Endpoints.h"
 #include "support/StubLog.h"

@@ -1,5 +1,4 @@
-#include "web/StatusText.h"
-#include "web/UrlText.h"
+#include "web/WebText.h"
 
 #include <gtest/gtest.h>
 

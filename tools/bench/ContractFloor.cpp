@@ -15,7 +15,7 @@
 //     For each template: INI becomes a copy of it (untimed), then the commit's file work is
 //     timed; prints "floor-commit <bytes> <microseconds>".
 #include "BareCalls.h"
-#include "location/XmlGuids.h"
+#include "location/ComValues.h"
 #include "settings/ProfileCommit.h"
 #include "web/Endpoints.h"
 

@@ -7,8 +7,7 @@
 
 #ifdef NIMBELLE_FLOOR_STAGE
 #include "beacon/StageBeacon.h"
-#include "beacon/StageCodes.h"
-#include "platform/ComRuntime.h"
+#include "platform/SystemLibraries.h"
 #endif
 
 #include <windows.h>

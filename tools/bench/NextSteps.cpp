@@ -10,12 +10,10 @@
 //   BenchNextSteps commit TEMPLATE...
 //     For each template: apps.ini becomes a copy of it (untimed), then commitProfile is timed;
 //     prints "commit <bytes> <microseconds>".
-#include "app/WaitCursor.h"
+#include "app/Controls.h"
+#include "app/PlaceFinding.h"
 #include "beacon/StageBeacon.h"
-#include "beacon/StageCodes.h"
-#include "location/DetailAnswer.h"
 #include "location/LocationSearchResult.h"
-#include "location/SearchAnswer.h"
 #include "location/SetupProfile.h"
 #include "settings/AppsIni.h"
 #include "settings/ProfileCommit.h"
@@ -30,10 +28,6 @@
 #include <string>
 
 namespace {
-// The page's shares of Next's time (app/PlaceFinding.cpp).
-constexpr DWORD kSearchTimeLimit = 12000;
-constexpr DWORD kDetailTimeLimit = 8000;
-
 class StepClock {
 public:
     StepClock() { QueryPerformanceFrequency(&frequency_); }
@@ -103,11 +97,8 @@ int next(char** argv) {
         WebClient client(deadline);
         client.FetchToMemory(search.c_str());
         StepClock::print("reach", clock.micros() - start);
-        answerStep(clock, "search", "read-search", client, search, "loc.xml", folders, deadline,
-                   [&](const std::string& path) {
-                       parseSearchAnswer(path, result);
-                       return true;
-                   });
+        answerStep(clock, "search", "read-search", client, search, kSearchAnswerName, folders,
+                   deadline, searchReader(result));
     }
     if (result.count() == 1) {
         profile.setLocDisplayName(result.nameAt(0));
@@ -118,8 +109,8 @@ int next(char** argv) {
         const WaitCursor busy;
         const Deadline deadline = Deadline::after(kDetailTimeLimit);
         WebClient client(deadline);
-        answerStep(clock, "detail", "read-detail", client, detail, "xloc.xml", folders, deadline,
-                   [&](const std::string& path) { return parseDetailAnswer(path, profile); });
+        answerStep(clock, "detail", "read-detail", client, detail, kDetailAnswerName, folders,
+                   deadline, detailReader(profile));
     }
     bool saved = false;
     clock.time("commit", [&] {

@@ -2,7 +2,7 @@
 // "parse <matches> <microseconds>". The first file is read once untimed before, so the
 // XML component is loaded when the timing starts.
 #include "location/LocationSearchResult.h"
-#include "location/SearchAnswer.h"
+#include "location/AnswerReaders.h"
 
 #include <windows.h>
 #include <objbase.h>

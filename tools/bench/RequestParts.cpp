@@ -25,13 +25,10 @@
 //       read-1mb-buffer  FILE read through a buffer of 1 MB, as whole-file reads were made
 //       read-file      readFileBytes of FILE
 #include "BareCalls.h"
-#include "app/WaitCursor.h"
-#include "platform/BoundedWork.h"
-#include "platform/FileBytes.h"
-#include "platform/FileSwap.h"
-#include "platform/Folders.h"
-#include "platform/PathText.h"
-#include "platform/WritableFolder.h"
+#include "app/Controls.h"
+#include "platform/Waits.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "web/ConnectivityProbe.h"
 #include "web/Endpoints.h"
 #include "web/HttpGet.h"
@@ -108,7 +105,7 @@ int main(int argc, char** argv) {
     const std::string url = argv[1];
     const int rounds = std::max(1, std::atoi(argv[2]));
     const std::string folder = argv[3];
-    const std::wstring file = widePath(argv[4]);
+    const std::string file = argv[4];
     const std::vector<std::pair<const char*, std::function<void()>>> parts = {
         {"bare-get", [&] { bareGet(url); }},
         {"get-options", [&] { bareGet(url, true); }},

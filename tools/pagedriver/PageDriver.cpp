@@ -36,7 +36,7 @@
 // driver does not wait for them, yet they keep their order with a later "sync" (a sent
 // WM_NULL), so "click" followed by "sync" returns once the click was handled or the page
 // waits in a modal loop. Keys are posted, so they pass through the page's dialog handling.
-#include "platform/KernelHandles.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
