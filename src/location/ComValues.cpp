@@ -2,15 +2,6 @@
 
 #include <cstring>
 
-Variant Variant::text(const std::wstring& value) {
-    Variant v;
-    v.v_.bstrVal = SysAllocString(value.c_str());
-    if (v.v_.bstrVal) {
-        v.v_.vt = VT_BSTR;
-    }
-    return v;
-}
-
 Variant Variant::bytes(const std::string& value) {
     Variant v;
     SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(value.size()));

@@ -83,8 +83,6 @@ public:
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
 
-    // Holds a copy of the text up to its first NUL.
-    static Variant text(const std::wstring& value);
     // Holds a copy of the bytes as an array, as a document's load takes a file's content; empty
     // when there is no memory for it.
     static Variant bytes(const std::string& value);
