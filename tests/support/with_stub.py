@@ -2,7 +2,7 @@
 """Runs a test program beside the loopback vendor stub and returns the program's exit code.
 
 The stub serves the routes the test programs ask for by path (see test_routes) and writes
-every request it receives as one JSON line to the log file, which the programs read back.
+every request it receives as one line of the log file, which the programs read back.
 """
 
 import argparse
