@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
-TEST(FileBytes, CreatesOnlyNewFilesAndReadsThemBackWhole) {
+#include <functional>
+
+TEST(FileBytes, CreatesNewFilesAndReadsThemBackWhole) {
     const ScratchFolder folder;
     const std::wstring path = widePath(folder.path() + "answer.xml");
     // Past one megabyte, the most one system call moves, with every byte value.
@@ -21,51 +23,51 @@ TEST(FileBytes, CreatesOnlyNewFilesAndReadsThemBackWhole) {
     EXPECT_TRUE(readFileBytes(path, read).ok());
     EXPECT_TRUE(read == bytes);
 
-    // An existing file is never replaced.
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), createFileWithBytes(path, "other").code());
-    EXPECT_TRUE(readFileBytes(path, read).ok());
-    EXPECT_TRUE(read == bytes);
-
     const std::wstring empty = widePath(folder.path() + "empty.xml");
     EXPECT_TRUE(createFileWithBytes(empty, "").ok());
     EXPECT_TRUE(readFileBytes(empty, read).ok());
     EXPECT_EQ("", read);
 
-    const std::wstring nowhere = widePath(folder.path() + "missing\\answer.xml");
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), createFileWithBytes(nowhere, "x").code());
-    EXPECT_FALSE(fileFacts(nowhere).exists);
-}
-
-TEST(FileBytes, ReadingRefusesAFileOverItsCapAndKeepsNothingOfAFailure) {
-    const ScratchFolder folder;
-    const std::string path = folder.path() + "answer.xml";
-    writeWholeFile(path, std::string(100, 'a'));
-    std::string read;
-    EXPECT_TRUE(readFileBytes(widePath(path), read, 100).ok());
-    EXPECT_EQ(100u, read.size());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_TOO_LARGE),
-              readFileBytes(widePath(path), read, 99).code());
-    EXPECT_EQ("", read);
-
-    read = "stale";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND),
-              readFileBytes(widePath(folder.path() + "missing.xml"), read).code());
-    EXPECT_EQ("", read);
-
-    // A file another program has open for writing, sharing reading, still reads.
-    const FileHandle writer(CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Up to its cap, and while another program has it open for writing, sharing reading.
+    const FileHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(writer.valid());
-    EXPECT_TRUE(readFileBytes(widePath(path), read).ok());
-    EXPECT_EQ(100u, read.size());
+    EXPECT_TRUE(readFileBytes(path, read, bytes.size()).ok());
+    EXPECT_EQ(bytes.size(), read.size());
 }
 
-TEST(FileBytes, WriteAllGivesTheSystemsReason) {
+TEST(FileBytes, FailuresGiveTheSystemsReasonAndKeepNothing) {
     const ScratchFolder folder;
-    const std::string path = folder.path() + "answer.xml";
-    writeWholeFile(path, "");
-    const FileHandle readOnly(CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring path = widePath(folder.path() + "answer.xml");
+    const std::wstring nowhere = widePath(folder.path() + "missing\\answer.xml");
+    writeWholeFile(folder.path() + "answer.xml", std::string(100, 'a'));
+    const FileHandle readOnly(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(readOnly.valid());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), writeAll(readOnly.get(), "x").code());
+    std::string read;
+    const struct {
+        const char* name;
+        std::function<SystemResult()> call;
+        DWORD error;
+        const char* read; // what the bytes read hold afterwards: nothing of a failed read
+    } rows[] = {
+        {"an existing file is never replaced", [&] { return createFileWithBytes(path, "new"); },
+         ERROR_FILE_EXISTS, "stale"},
+        {"no folder for it", [&] { return createFileWithBytes(nowhere, "x"); },
+         ERROR_PATH_NOT_FOUND, "stale"},
+        {"over the cap", [&] { return readFileBytes(path, read, 99); }, ERROR_FILE_TOO_LARGE, ""},
+        {"no such file", [&] { return readFileBytes(widePath(folder.path() + "x"), read); },
+         ERROR_FILE_NOT_FOUND, ""},
+        {"a handle not open for writing", [&] { return writeAll(readOnly.get(), "x"); },
+         ERROR_ACCESS_DENIED, "stale"},
+    };
+    for (const auto& row : rows) {
+        read = "stale";
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(row.error, row.call().code()) << row.name;
+        EXPECT_EQ(row.read, read) << row.name;
+    }
+    EXPECT_TRUE(readFileBytes(path, read, 100).ok());
+    EXPECT_EQ(std::string(100, 'a'), read);
+    EXPECT_FALSE(fileFacts(nowhere).exists);
 }

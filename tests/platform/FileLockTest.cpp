@@ -93,6 +93,7 @@ TEST(FileLock, WhatStandsInItsWayIsToldAndNoFolderIsWaitedFor) {
     for (const Case& c : {Case{missing, ERROR_PATH_NOT_FOUND, LockObstacle::None},
                           Case{inTheWay, ERROR_ACCESS_DENIED, LockObstacle::Folder}}) {
         const ULONGLONG start = GetTickCount64();
+        SetLastError(0xdeadbeef);
         const FileLock lock(widePath(c.path), Deadline::after(5000));
         EXPECT_FALSE(lock.held()) << c.path;
         EXPECT_FALSE(lock.busy()) << c.path;

@@ -33,6 +33,7 @@ TEST(FileSwap, WritingAndFlushingNeedAFileOthersLetBeWritten) {
     writeWholeFile(folder.path() + "apps.ini", "[a]\r\n");
 
     EXPECT_FALSE(opensForWriting(missing));
+    SetLastError(0xdeadbeef);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), flushFile(missing).code());
     EXPECT_TRUE(opensForWriting(file));
     EXPECT_TRUE(flushFile(file).ok());
@@ -63,6 +64,7 @@ TEST(FileSwap, RenameOverReplacesInOneStepUnlessAnotherHolderKeepsTheTarget) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(holder.valid());
+        SetLastError(0xdeadbeef);
         const SystemResult refused = renameOver(widePath(copy), widePath(target));
         EXPECT_FALSE(refused.ok());
         EXPECT_TRUE(heldByAnother(refused.code())) << refused.code();
@@ -71,6 +73,7 @@ TEST(FileSwap, RenameOverReplacesInOneStepUnlessAnotherHolderKeepsTheTarget) {
     EXPECT_EQ("newer", readWholeFile(copy));
 
     // A copy that is not there is no other holder's doing.
+    SetLastError(0xdeadbeef);
     const SystemResult missing =
         renameOver(widePath(folder.path() + "missing.copy"), widePath(target));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), missing.code());
