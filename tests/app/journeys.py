@@ -22,10 +22,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import (EA, ENDING_STAGES, GENDER, LOC_COUNTRY, LOC_DISPLAY_NAME,  # noqa: E402
                       LOC_DMA, LOC_ID, LOC_STATE, LOC_TYPE, LOC_ZIP, PROFILE_KEYS, STAGE_ACCEPTED,
                       STAGE_LEFT, STAGE_OPENED, SU, TEMPERATURE, YOB, profile_keys_in, stage_of)
-from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, MALE, NEXT, PAGE,  # noqa: E402
-                     PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE, PRIVACY_LINK,
-                     SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun,
-                     apps_ini_path, user_folders)
+from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, LEAVE_WAYS, MALE,  # noqa: E402
+                     NEXT, PAGE, PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE,
+                     PRIVACY_LINK, SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX,
+                     Driver, PageRun, apps_ini_path, user_folders)
 from unittest_run import run_cases  # noqa: E402
 from vendor_stub import Reply, VendorStub, xml  # noqa: E402
 
@@ -396,12 +396,7 @@ class RefusedPlaces(Journey):
 
 class LeavingAndAnswers(Journey):
     def test_back_escape_and_close_box_leave_without_commit(self):
-        ways = {
-            "back": lambda d: d.click(BACK),
-            "escape": lambda d: d.key(PLACE, "escape"),
-            "close box": lambda d: d.close(PAGE),
-        }
-        for way, leave in ways.items():
+        for way, leave in LEAVE_WAYS.items():
             with self.subTest(way=way):
                 run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
                 run.driver.set_text(PLACE, "Springfield")

@@ -12,18 +12,6 @@
 #include <thread>
 
 namespace {
-// Names in a folder besides "." and "..".
-int entriesIn(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    const FindHandle find(FindFirstFileA((folder + "*").c_str(), &data));
-    int count = 0;
-    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
-        const std::string name = data.cFileName;
-        count += name != "." && name != ".." ? 1 : 0;
-    }
-    return count;
-}
-
 // Longer than the folder operations take, below a folder that is missing.
 std::string overlong(const std::string& base) {
     std::string path = base;
@@ -168,7 +156,7 @@ TEST(WritableFolder, IsMadeWithItsParentsOrRefusedWithTheSystemsReason) {
         EXPECT_EQ(row.made, result.ok()) << row.folder;
         if (row.made) {
             EXPECT_TRUE(FolderExists(row.folder)) << row.folder;
-            EXPECT_EQ(0, entriesIn(row.folder)) << "the proof is gone with its handle";
+            EXPECT_EQ(0u, namesIn(row.folder + "*").size()) << "the proof is gone with its handle";
         } else {
             EXPECT_NE(0u, result.code()) << row.folder;
             EXPECT_NE(0xdeadbeefu, result.code()) << row.folder;

@@ -11,20 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
-#include <regex>
 #include <thread>
 
 namespace {
 SetupProfile resolvedProfile() {
-    SYSTEMTIME day{};
-    day.wYear = 2026;
-    day.wMonth = 3;
-    day.wDay = 9;
-    SetupProfile profile(day);
+    SetupProfile profile(SYSTEMTIME{2026, 3, 0, 9, 0, 0, 0, 0});
     profile.setYob("1902");
     profile.setGender("M");
     profile.setTemperature("C");
@@ -38,24 +34,6 @@ SetupProfile resolvedProfile() {
     return profile;
 }
 
-// Section -> ordered "key=value" lines, as the file holds them.
-std::map<std::string, std::vector<std::string>> sectionsOf(const std::string& text) {
-    std::map<std::string, std::vector<std::string>> sections;
-    std::string current;
-    std::regex line("([^\r\n]*)\r?\n");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), line);
-         it != std::sregex_iterator(); ++it) {
-        const std::string l = (*it)[1];
-        if (!l.empty() && l.front() == '[') {
-            current = l.substr(1, l.size() - 2);
-            sections[current];
-        } else if (!l.empty()) {
-            sections[current].push_back(l);
-        }
-    }
-    return sections;
-}
-
 std::string appsIniPath() {
     const std::string folder = PlatformDataFolder();
     removeTree(folder);
@@ -65,14 +43,9 @@ std::string appsIniPath() {
 
 // Names in the folder of apps.ini other than apps.ini itself.
 std::vector<std::string> strayFiles(const std::string& path) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA((path + ".*").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
-        if (path != FolderOf(path) + found.cFileName) { // "apps.ini.*" finds apps.ini too
-            names.push_back(found.cFileName);
-        }
-    }
+    std::vector<std::string> names = namesIn(path + ".*"); // finds apps.ini too
+    names.erase(std::remove(names.begin(), names.end(), path.substr(FolderOf(path).size())),
+                names.end());
     return names;
 }
 
@@ -128,58 +101,45 @@ private:
     bool tookIt_ = false;
     std::thread letGo_;
 };
+
+// The sections a commit adds, as the profile functions write them: at the end of the file, as
+// new keys go after the keys of their section.
+std::string appsAndPrefs(const std::string& day, const std::string& temperature) {
+    return "[Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}]\r\nea=" + day +
+           "\r\nsu=" + day + "\r\n[Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs]\r\n" +
+           "temperature=" + temperature + "\r\n";
+}
 } // namespace
 
 TEST(ProfileCommit, WritesEveryKeyAndLeavesEverythingElse) {
-    const std::string folder = PlatformDataFolder();
-    CreateFolderTree(folder);
-    const std::string path = folder + "apps.ini";
+    const std::string path = appsIniPath();
     writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
                          "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
                          "[Other]\r\nkeep=me\r\n");
     const CommitOutcome outcome = commitProfile(resolvedProfile());
     EXPECT_TRUE(outcome.saved);
     EXPECT_EQ(path, outcome.fileName);
-
-    const auto sections = sectionsOf(readWholeFile(path));
-    EXPECT_EQ((std::vector<std::string>{"InstallID=ABC123"}), sections.at("Software\\Talvora"));
-    EXPECT_EQ((std::vector<std::string>{"keep=me"}), sections.at("Other"));
-    EXPECT_EQ((std::vector<std::string>{"ea=03/09/26", "su=03/09/26"}), sections.at(kAppsSection));
-    EXPECT_EQ((std::vector<std::string>{"temperature=C"}), sections.at(kDisplayPrefsSection));
-    EXPECT_EQ((std::vector<std::string>{"yob=02", "nickname=kit", "gender=M", "locCountry=US",
-                                        "locDisplayName=Paris, TX", "locDMA=623", "locID=USTX1010",
-                                        "locState=TX", "locType=1", "locZip=75460"}),
-              sections.at(kUserProfileSection));
-    EXPECT_EQ(5u, sections.size());
-    EXPECT_TRUE(std::regex_match(std::string(kAppsSection),
-                                 std::regex(R"(Software\\Talvora\\Apps\\\{[0-9A-F]{8}-[0-9A-F]{4}-)"
-                                            R"([0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})")));
+    EXPECT_EQ("[Software\\Talvora]\r\nInstallID=ABC123\r\n"
+              "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=02\r\nnickname=kit\r\ngender=M\r\n"
+              "locCountry=US\r\nlocDisplayName=Paris, TX\r\nlocDMA=623\r\nlocID=USTX1010\r\n"
+              "locState=TX\r\nlocType=1\r\nlocZip=75460\r\n[Other]\r\nkeep=me\r\n" +
+                  appsAndPrefs("03/09/26", "C"),
+              readWholeFile(path));
 }
 
 TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
-    const std::string folder = PlatformDataFolder();
-    removeTree(folder);
-    SYSTEMTIME day{};
-    day.wYear = 2026;
-    day.wMonth = 12;
-    day.wDay = 7;
-    SetupProfile profile(day);
+    removeTree(PlatformDataFolder());
+    SetupProfile profile(SYSTEMTIME{2026, 12, 0, 7, 0, 0, 0, 0});
     profile.setYob("1994");
     profile.setLocID("X1");
     profile.setLocType("4");
     profile.setLocDisplayName("Somewhere");
-    commitProfile(profile);
-
-    AppsIni ini;
-    bindAppsIni(ini);
-    EXPECT_EQ("94", ini.ReadString(kUserProfileSection, "yob", "?"));
-    EXPECT_EQ("F", ini.ReadString(kUserProfileSection, "gender", "?"));
-    EXPECT_EQ("F", ini.ReadString(kDisplayPrefsSection, "temperature", "?"));
-    EXPECT_EQ("12/07/26", ini.ReadString(kAppsSection, "su", "?"));
-    for (const char* key : {"locCountry", "locDMA", "locState", "locZip"}) {
-        EXPECT_EQ("", ini.ReadString(kUserProfileSection, key, "?")) << key; // present, empty
-    }
-    EXPECT_EQ("X1", ini.ReadString(kUserProfileSection, "locID", "?"));
+    EXPECT_TRUE(commitProfile(profile).saved);
+    EXPECT_EQ(appsAndPrefs("12/07/26", "F") +
+                  "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=94\r\ngender=F\r\n"
+                  "locCountry=\r\nlocDisplayName=Somewhere\r\nlocDMA=\r\nlocID=X1\r\n"
+                  "locState=\r\nlocType=4\r\nlocZip=\r\n",
+              readWholeFile(PlatformDataFolder() + "apps.ini"));
 }
 
 TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {

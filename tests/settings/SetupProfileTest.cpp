@@ -24,11 +24,7 @@ std::vector<Field> fieldsOf(const SetupProfile& profile) {
 // The record's starting values as the commit writes them: each key under its section, in the
 // written order, the day twice and every other answer empty but the female Fahrenheit pair.
 TEST(SetupProfile, StartsWithTheDayAndFemaleFahrenheit) {
-    SYSTEMTIME day{};
-    day.wYear = 2007;
-    day.wMonth = 8;
-    day.wDay = 22;
-    const SetupProfile profile(day);
+    const SetupProfile profile(SYSTEMTIME{2007, 8, 3, 22, 0, 0, 0, 0});
     const std::string apps = "Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}";
     const std::string user = "Software\\Talvora\\Corvane\\UserProfile";
     const std::string prefs = "Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs";
@@ -42,10 +38,7 @@ TEST(SetupProfile, StartsWithTheDayAndFemaleFahrenheit) {
     };
     EXPECT_EQ(expected, fieldsOf(profile));
 
-    day.wYear = 2000;
-    day.wMonth = 12;
-    day.wDay = 1;
-    EXPECT_EQ("12/01/00", SetupProfile::dateStamp(day));
+    EXPECT_EQ("12/01/00", SetupProfile::dateStamp(SYSTEMTIME{2000, 12, 5, 1, 0, 0, 0, 0}));
 
     SYSTEMTIME now{};
     GetLocalTime(&now);
