@@ -37,6 +37,11 @@ const Search kSearches[] = {
     {"Springfield", "Springfield", PlaceOutcome::NotChosen, "||||", kThreeSpringfields,
      "/search/search/?where=Springfield /search/search/?where=Springfield", "loc.xml"},
     {"", std::nullopt, PlaceOutcome::NothingTyped, "||||", "", "", ""},
+    // Typed text reaches the service as typed: blanks are escaped on the wire, "&" is not.
+    {"Fort Worth & Dallas", std::nullopt, PlaceOutcome::Unknown, "||||", "",
+     "/search/search/?where=Fort%20Worth%20&%20Dallas "
+     "/search/search/?where=Fort%20Worth%20&%20Dallas",
+     "loc.xml"},
     // A match without an identifier.
     {"Nowhere", std::nullopt, PlaceOutcome::Unknown, "||||", "",
      "/search/search/?where=Nowhere /search/search/?where=Nowhere", "loc.xml"},

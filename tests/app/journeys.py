@@ -191,11 +191,10 @@ class Journey(unittest.TestCase):
         self.assertExit(run, 0)
 
 
-def search_paths(typed, escaped=None):
-    """The reachability request (as typed) and the download (escaped, with rnd)."""
-    escaped = escaped if escaped is not None else typed
+def search_paths(typed):
+    """The reachability request and the download (with rnd)."""
     return [f"/search/search/?where={typed}",
-            re.compile(re.escape(f"/search/search/?where={escaped}&rnd=") + r"\d+")]
+            re.compile(re.escape(f"/search/search/?where={typed}&rnd=") + r"\d+")]
 
 
 def detail_path(place_id):
@@ -295,34 +294,6 @@ class ResolvedPlaces(Journey):
         self.assertPaths(run, [run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SPRINGFIELD_IL, yob="94")
 
-    def test_stale_long_answers_do_not_leak_into_new_ones(self):
-        padding = "<!-- " + "x" * 6000 + " -->"
-        stale = {
-            "loc.xml": (search_answer(SHELBYVILLE, SPRINGFIELD_MA) + padding).encode(),
-            "xloc.xml": (detail_answer("ZZ", "999", "QQ", "99999")[:-len("</weather>")]
-                         + padding + "</weather>").encode(),
-        }
-        search = search_answer(SPRINGFIELD_IL)
-        run = self.open_page(xml(search), stale=stale)
-        self.type_place_and_year(run, "Springfield")
-        run.driver.click(NEXT)
-        self.assertExit(run, 1)
-        self.assertEqual(run.answer_file("loc.xml"), search.encode())
-        self.assertEqual(run.answer_file("xloc.xml"), detail_answer().encode())
-        self.assertCommitted(run, SPRINGFIELD_IL)
-
-    def test_blank_and_ampersand_reach_the_service(self):
-        typed = "Fort Worth & Dallas"
-        run = self.open_page(xml(search_answer(("USTX0210", "1", "Fort Worth, TX"))))
-        self.type_place_and_year(run, typed)
-        run.driver.click(NEXT)
-        self.assertExit(run, 1)
-        # The reachability request passes the text as typed; Wine's internet layer writes the
-        # blank as %20 on the wire by itself. The "&" stays raw in both requests.
-        self.assertPaths(run, [run.beacon(STAGE_OPENED),
-                               *search_paths("Fort%20Worth%20&%20Dallas"),
-                               detail_path("USTX0210"), run.beacon(STAGE_ACCEPTED)])
-
     def test_names_whose_letters_narrow_to_white_space_are_saved(self):
         """The search reader narrows each letter to its low byte: "Č" to a form feed, "č" to a
         carriage return (written as a blank), which the profile functions trim at either end
@@ -340,7 +311,8 @@ class ResolvedPlaces(Journey):
 class RefusedPlaces(Journey):
     """Next that cannot resolve the place: a message, the focus back in the place field,
     the page stays, and Back afterwards still leaves cleanly. Which answers leave the place
-    unknown is pinned without a window (PlaceFindingTest.cpp): one stands for them all here."""
+    unknown is pinned without a window (PlaceFindingTest.cpp); a place not found stands for
+    them all in test_five_nexts_at_once."""
 
     def refuse(self, run, typed, message):
         self.type_place_and_year(run, typed)
@@ -358,12 +330,6 @@ class RefusedPlaces(Journey):
         run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
         self.refuse(run, "", ENTER_LOCATION)
         self.assertPaths(run, [run.beacon(STAGE_OPENED)])
-        self.leave(run)
-
-    def test_place_not_found(self):
-        run = self.open_page(xml(search_answer()))
-        self.refuse(run, "Nowhere", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Nowhere")])
         self.leave(run)
 
     def test_a_sign_in_page_answering_the_search_is_no_place(self):

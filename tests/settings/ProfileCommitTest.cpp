@@ -34,11 +34,25 @@ SetupProfile resolvedProfile() {
     return profile;
 }
 
+// apps.ini's path in a fresh, empty platform folder.
 std::string appsIniPath() {
     const std::string folder = PlatformDataFolder();
     removeTree(folder);
     CreateFolderTree(folder);
     return folder + "apps.ini";
+}
+
+// apps.ini in a fresh platform folder, holding content.
+std::string appsIniWith(const std::string& content) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, content);
+    return path;
+}
+
+// Opened as another program may hold it: shared for reading and writing, not for deleting.
+HANDLE heldWithoutDeleteSharing(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Names in the folder of apps.ini other than apps.ini itself.
@@ -83,9 +97,7 @@ public:
             if (name.size() < 7 || name.compare(name.size() - 7, 7, ".commit") != 0) {
                 continue; // the lock
             }
-            held_.reset(CreateFileA((FolderOf(path) + name).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            held_.reset(heldWithoutDeleteSharing(FolderOf(path) + name));
         }
         tookIt_ = held_.valid();
         letGo_ = std::thread([this, milliseconds] {
@@ -112,10 +124,10 @@ std::string appsAndPrefs(const std::string& day, const std::string& temperature)
 } // namespace
 
 TEST(ProfileCommit, WritesEveryKeyAndLeavesEverythingElse) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
-                         "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
-                         "[Other]\r\nkeep=me\r\n");
+    const std::string path =
+        appsIniWith("[Software\\Talvora]\r\nInstallID=ABC123\r\n"
+                    "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
+                    "[Other]\r\nkeep=me\r\n");
     const CommitOutcome outcome = commitProfile(resolvedProfile());
     EXPECT_TRUE(outcome.saved);
     EXPECT_EQ(path, outcome.fileName);
@@ -127,18 +139,15 @@ TEST(ProfileCommit, WritesEveryKeyAndLeavesEverythingElse) {
               readWholeFile(path));
 }
 
-TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
+// A new profile's starting values as the commit writes them: each key under its section, in
+// the written order, the day twice and every other answer empty but the female Fahrenheit pair.
+TEST(ProfileCommit, CreatesAMissingFileWithTheProfilesStartingValues) {
     removeTree(PlatformDataFolder());
-    SetupProfile profile(SYSTEMTIME{2026, 12, 0, 7, 0, 0, 0, 0});
-    profile.setYob("1994");
-    profile.setLocID("X1");
-    profile.setLocType("4");
-    profile.setLocDisplayName("Somewhere");
-    EXPECT_TRUE(commitProfile(profile).saved);
-    EXPECT_EQ(appsAndPrefs("12/07/26", "F") +
-                  "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=94\r\ngender=F\r\n"
-                  "locCountry=\r\nlocDisplayName=Somewhere\r\nlocDMA=\r\nlocID=X1\r\n"
-                  "locState=\r\nlocType=4\r\nlocZip=\r\n",
+    EXPECT_TRUE(commitProfile(SetupProfile(SYSTEMTIME{2007, 8, 3, 22, 0, 0, 0, 0})).saved);
+    EXPECT_EQ(appsAndPrefs("08/22/07", "F") +
+                  "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=\r\ngender=F\r\n"
+                  "locCountry=\r\nlocDisplayName=\r\nlocDMA=\r\nlocID=\r\nlocState=\r\n"
+                  "locType=\r\nlocZip=\r\n",
               readWholeFile(PlatformDataFolder() + "apps.ini"));
 }
 
@@ -220,8 +229,7 @@ TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
 }
 
 TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n");
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=ABC123\r\n");
     int writes = 0;
     const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
         if (++writes == 1) {
@@ -298,13 +306,10 @@ TEST(ProfileCommit, WritesThroughLinksAndKeepsAttributes) {
 }
 
 TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HELD\r\n");
-    FileHandle held; // open without delete sharing: the file cannot be renamed over
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=HELD\r\n");
+    FileHandle held; // the file cannot be renamed over
     EXPECT_TRUE(commitProfileWith(resolvedProfile(), [&] {
-                    held.reset(CreateFileA(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                    held.reset(heldWithoutDeleteSharing(path));
                 }).saved);
     ASSERT_TRUE(held.valid());
     // The holder's file is the one that got the answers.
@@ -317,9 +322,8 @@ TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
 }
 
 TEST(ProfileCommit, SaysAnotherProgramIsSavingWhileItsLockIsHeld) {
-    const std::string path = appsIniPath();
     const std::string before = "[Software\\Talvora]\r\nInstallID=WAIT\r\n";
-    writeWholeFile(path, before);
+    const std::string path = appsIniWith(before);
     const FileLock otherPage(widePath(path + ".lock"), Deadline::after(0));
     ASSERT_TRUE(otherPage.held());
     SetLastError(0xdeadbeef);
@@ -331,11 +335,10 @@ TEST(ProfileCommit, SaysAnotherProgramIsSavingWhileItsLockIsHeld) {
 }
 
 TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
-    const std::string path = appsIniPath();
     const std::string before = "[Software\\Talvora]\r\nInstallID=NOLOCK\r\n";
+    const std::string path = appsIniWith(before);
     ASSERT_TRUE(CreateDirectoryA((path + ".lock").c_str(), nullptr)); // no page can hold it
     // A copy renamed over apps.ini cannot tear it, lock or not.
-    writeWholeFile(path, before);
     EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
 
     // Written in place, two commits at once could tear it: without the lock, nothing is.
@@ -344,10 +347,8 @@ TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
     ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
     FileHandle held;
     for (const bool linked : {true, false}) {
-        const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
-            held.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        });
+        const CommitOutcome outcome = commitProfileWith(
+            resolvedProfile(), [&] { held.reset(heldWithoutDeleteSharing(path)); });
         EXPECT_FALSE(outcome.saved) << linked;
         EXPECT_EQ(CommitProblem::LockFolder, outcome.problem) << linked;
         EXPECT_EQ(before, readWholeFile(path)) << linked;
@@ -360,8 +361,7 @@ TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
 }
 
 TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=SCAN\r\n");
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=SCAN\r\n");
     const std::pair<DWORD, DWORD> original = fileIndexOf(path);
     std::optional<CopyHeldAMoment> scanner;
     const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
