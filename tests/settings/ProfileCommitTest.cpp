@@ -2,6 +2,7 @@
 #include "platform/Folders.h"
 #include "platform/KernelHandles.h"
 #include "platform/PathText.h"
+#include "location/SetupProfile.h"
 #include "settings/AppsIni.h"
 #include "settings/DataFolders.h"
 #include "settings/ProfileCommit.h"
@@ -373,4 +374,14 @@ TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
     EXPECT_TRUE(outcome.saved);
     EXPECT_NE(original, fileIndexOf(path)) << "written in place, not replaced in one step";
     EXPECT_NE(std::string::npos, readWholeFile(path).find("locZip=75460"));
+}
+
+// The day as the commit writes it (the starting values are above): month, day and
+// year in two digits each, and today's for a profile made without one.
+TEST(SetupProfile, StampsTheDayInTwoDigitsEach) {
+    EXPECT_EQ("12/01/00", SetupProfile::dateStamp(SYSTEMTIME{2000, 12, 5, 1, 0, 0, 0, 0}));
+    EXPECT_EQ("08/22/07", SetupProfile(SYSTEMTIME{2007, 8, 3, 22, 0, 0, 0, 0}).ea());
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    EXPECT_EQ(SetupProfile::dateStamp(now), SetupProfile().ea());
 }

@@ -67,8 +67,8 @@ std::string readWholeFile(const std::string& path) {
     return out.str();
 }
 
-void writeWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+bool writeWholeFile(const std::string& path, const std::string& content) {
+    return static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::trunc) << content);
 }
 
 DebugOutputCapture::DebugOutputCapture()

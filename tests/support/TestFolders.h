@@ -22,7 +22,8 @@ void removeTree(const std::string& folder);
 // Names the search pattern ("C:\\x\\*") finds, "." and ".." left out.
 std::vector<std::string> namesIn(const std::string& pattern);
 std::string readWholeFile(const std::string& path);
-void writeWholeFile(const std::string& path, const std::string& content);
+// True when every byte reached the file.
+bool writeWholeFile(const std::string& path, const std::string& content);
 
 // Captures what the code under test writes to the debugger output.
 class DebugOutputCapture {
