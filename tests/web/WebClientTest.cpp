@@ -1,12 +1,18 @@
 #include "platform/BoundedWork.h"
+#include "platform/FileLock.h"
 #include "platform/Folders.h"
 #include "platform/KernelHandles.h"
+#include "platform/ModulePaths.h"
+#include "platform/PathText.h"
 #include "support/FailingAllocator.h"
 #include "support/StubLog.h"
 #include "support/TestFolders.h"
+#include "web/AnswerFiles.h"
+#include "web/ConnectivityProbeTesting.h"
 #include "web/Endpoints.h"
 #include "web/StatusText.h"
 #include "web/WebClient.h"
+#include "web/WebClientTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -300,4 +306,180 @@ TEST(BoundedDownloads, WorkGivenUpDoesNotHoldUpTheWorkAfterIt) {
     EXPECT_TRUE(runBounded([ran] { *ran = true; }, [] {}, Deadline::after(3000)));
     EXPECT_TRUE(ran->load());
     SetEvent(release->get()); // the worker given up on ends
+}
+
+namespace {
+// The answer folders a page tries: "temp\" beside the program, then the user's own.
+class AnswerFiles : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    std::string beside = scratch.path() + "program\\temp\\";
+    std::string own = scratch.path() + "own\\Nimbelle\\";
+    WebClient client;
+    std::string readFrom;
+
+    bool fetch(const std::string& url) {
+        return fetchAnswerFile(client, url, "loc.xml", {beside, own}, Deadline::after(10000),
+                               [this](const std::string& path) {
+                                   readFrom = path;
+                                   return true;
+                               });
+    }
+    std::string passedOver(const std::string& folder) const {
+        return "Answer folder " + folder + " not used: ";
+    }
+};
+} // namespace
+
+TEST_F(AnswerFiles, SaysWhyEachFolderThatCouldNotHoldTheAnswerWasPassedOver) {
+    CreateFolderTree(scratch.path() + "program\\");
+    writeWholeFile(scratch.path() + "program\\temp", "a file where the folder belongs");
+    CreateFolderTree(own + "loc.xml\\"); // a folder where the answer belongs
+    const StubLog log;
+    const DebugOutputCapture debug;
+    EXPECT_FALSE(fetch(stubUrl("/short")));
+    EXPECT_EQ("", readFrom);
+    // Only the user's own folder got as far as a download.
+    EXPECT_EQ(1u, log.requests().size());
+    const std::string& text = debug.text();
+    EXPECT_NE(std::string::npos, text.find(passedOver(beside))) << text;
+    EXPECT_NE(std::string::npos, text.find(passedOver(own) + "the answer could not be written: "))
+        << text;
+    EXPECT_EQ(std::string::npos, text.find("the system gave no reason")) << text;
+}
+
+TEST_F(AnswerFiles, AnAnswerThatCouldNotBeWrittenIsFetchedAgainIntoTheNextFolder) {
+    CreateFolderTree(beside + "loc.xml\\");
+    const StubLog log;
+    EXPECT_TRUE(fetch(stubUrl("/short")));
+    EXPECT_EQ(own + "loc.xml", readFrom);
+    EXPECT_EQ("<short/>", readWholeFile(readFrom));
+    EXPECT_EQ(2u, log.requests().size());
+}
+
+TEST_F(AnswerFiles, ARequestThatGotNoAnswerIsNotMadeAgainInAnotherFolder) {
+    // The client's status still holds this earlier request's 200.
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
+    EXPECT_FALSE(fetch("http://127.0.0.1:1/search/search/?where=X")); // nothing listens there
+    EXPECT_EQ("", readFrom);
+    EXPECT_FALSE(FolderExists(own)) << "the next folder was tried";
+    EXPECT_EQ(200u, client.statusCode());
+}
+
+TEST_F(AnswerFiles, AFolderAnotherPageHoldsPastTheWaitIsLeftToIt) {
+    CreateFolderTree(beside);
+    {
+        const FileLock otherPage(widePath(beside + "answers.lock"), Deadline::after(0));
+        ASSERT_TRUE(otherPage.held());
+        const DebugOutputCapture debug;
+        EXPECT_TRUE(fetch(stubUrl("/short")));
+        EXPECT_EQ(own + "loc.xml", readFrom);
+        EXPECT_NE(std::string::npos, debug.text().find(passedOver(beside) + "another page"))
+            << debug.text();
+    }
+    // A folder where the lock belongs is no holder: given way to at once, and said so.
+    CreateFolderTree(beside + "answers.lock\\");
+    const DebugOutputCapture debug;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(fetch(stubUrl("/short")));
+    EXPECT_LT(GetTickCount64() - start, 3000u);
+    EXPECT_EQ(own + "loc.xml", readFrom);
+    EXPECT_NE(std::string::npos,
+              debug.text().find(passedOver(beside) + "a folder of the lock's name is in the way"))
+        << debug.text();
+}
+
+TEST(AnswerFolders, AProgramOnANetworkShareUsesTheUsersOwnFolderFirst) {
+    const std::string own = "C:\\users\\me\\Temp\\Nimbelle\\";
+    for (const std::string shared :
+         {"\\\\fileserver\\setup\\temp\\", "\\\\?\\UNC\\fileserver\\setup\\temp\\"}) {
+        EXPECT_EQ((std::vector<std::string>{own, shared}), answerFolders(shared, own)) << shared;
+    }
+    const std::string local = "C:\\Program Files\\Nimbelle\\temp\\";
+    EXPECT_EQ((std::vector<std::string>{local, own}), answerFolders(local, own));
+}
+
+namespace {
+// Its first label is longer than a name server may be asked for, so the lookup fails on
+// this machine without any query leaving it.
+constexpr char kUnresolvableHost[] =
+    "no-such-host-whose-first-label-is-longer-than-a-name-server-accepts.invalid";
+const std::string kProbeImageFile = TempFolder() + "blank.gif";
+const std::string kBlankGif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff"
+                                          "\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00"
+                                          "\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                                          43);
+
+class ConnectivityProbe : public ::testing::Test {
+protected:
+    WebClient client;
+    StubLog log;
+
+    void SetUp() override { DeleteFileA(kProbeImageFile.c_str()); }
+    // The probe as a client runs it: its image through the client's FetchToFile.
+    bool probe(const ProbeTargets& targets) {
+        const AimedProbe aim(targets);
+        return client.IsInternetReachable();
+    }
+    void TearDown() override { DeleteFileA(kProbeImageFile.c_str()); }
+};
+} // namespace
+
+TEST_F(ConnectivityProbe, AResolvingMainHostDecidesWithoutAnyRequest) {
+    std::srand(99);
+    std::rand();
+    const int afterOneDraw = std::rand();
+    std::srand(99);
+    EXPECT_TRUE(probe({"localhost", kProbeImageUrl}));
+    EXPECT_EQ(afterOneDraw, std::rand()); // one number per probe, even when the lookup decides
+
+    EXPECT_TRUE(WebClient().IsInternetReachable()); // the loopback build's main host is localhost
+    EXPECT_TRUE(log.requests().empty());
+    EXPECT_FALSE(FileExists(kProbeImageFile));
+}
+
+TEST_F(ConnectivityProbe, AnUnresolvableMainHostFallsBackToTheProbeImage) {
+    std::srand(7);
+    const int first = std::rand();
+    const int second = std::rand();
+    std::srand(7);
+    EXPECT_TRUE(probe({kUnresolvableHost, kProbeImageUrl}));
+    EXPECT_EQ(kBlankGif, readWholeFile(kProbeImageFile));
+
+    const auto requests = log.requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("/web/blank.gif?rnd=" + std::to_string(first) + "&rnd=" + std::to_string(second),
+              requests[0].path);
+}
+
+TEST_F(ConnectivityProbe, WithNeitherFetchToMemoryRequestsNothingOfItsOwn) {
+    ASSERT_TRUE(client.FetchToMemory(stubUrl("/short").c_str()));
+    const StubLog afterwards;
+    const std::string failingImage = stubUrl("/status/404");
+    const AimedProbe aim({kUnresolvableHost, failingImage.c_str()});
+    EXPECT_FALSE(client.FetchToMemory(stubUrl("/echo/caller").c_str()));
+    EXPECT_EQ("", client.body());
+    EXPECT_EQ(404u, client.statusCode()); // left by the probe's own download
+    EXPECT_EQ(k404, client.lastError());
+
+    const auto requests = afterwards.requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("/status/404", requests[0].route());
+    EXPECT_FALSE(FileExists(kProbeImageFile));
+}
+
+TEST_F(ConnectivityProbe, ALookupThatUsesUpTheTimeLeavesNoneForTheImage) {
+    // A resolver that answers only well after the deadline, waited for as the real one is.
+    const ProbeLookup slowLookup = [](const char*, const Deadline& until) {
+        return runBounded([] { Sleep(3000); }, [] {}, until);
+    };
+    const ProbeDownload image = [this](const std::string& url, const std::string& path) {
+        return client.FetchToFile(url, path);
+    };
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(probeConnectivityWith({"localhost", kProbeImageUrl}, Deadline::after(500), image,
+                                       slowLookup));
+    EXPECT_LT(GetTickCount64() - start, 800u); // the caller can tell the user within its bound
+    EXPECT_TRUE(log.requests().empty());
+    EXPECT_FALSE(FileExists(kProbeImageFile));
 }
