@@ -22,10 +22,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import (EA, ENDING_STAGES, GENDER, LOC_COUNTRY, LOC_DISPLAY_NAME,  # noqa: E402
                       LOC_DMA, LOC_ID, LOC_STATE, LOC_TYPE, LOC_ZIP, PROFILE_KEYS, STAGE_ACCEPTED,
                       STAGE_LEFT, STAGE_OPENED, SU, TEMPERATURE, YOB, profile_keys_in, stage_of)
-from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, MALE, NEXT, PAGE,  # noqa: E402
-                     PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE, PRIVACY_LINK,
-                     SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX, Driver, PageRun,
-                     apps_ini_path, user_folders)
+from pagerun import (BACK, CELSIUS, FAHRENHEIT, FEMALE, HELP_BOX, LEAVE_WAYS, MALE,  # noqa: E402
+                     NEXT, PAGE, PICKER, PICKER_CANCEL, PICKER_LIST, PICKER_OK, PLACE,
+                     PRIVACY_LINK, SETUP_BOX, TITLE, VENDOR_SECTION, WHY_LINK, YEAR, YEAR_BOX,
+                     Driver, PageRun, apps_ini_path, user_folders)
 from unittest_run import run_cases  # noqa: E402
 from vendor_stub import Reply, VendorStub, xml  # noqa: E402
 
@@ -191,11 +191,10 @@ class Journey(unittest.TestCase):
         self.assertExit(run, 0)
 
 
-def search_paths(typed, escaped=None):
-    """The reachability request (as typed) and the download (escaped, with rnd)."""
-    escaped = escaped if escaped is not None else typed
+def search_paths(typed):
+    """The reachability request and the download (with rnd)."""
     return [f"/search/search/?where={typed}",
-            re.compile(re.escape(f"/search/search/?where={escaped}&rnd=") + r"\d+")]
+            re.compile(re.escape(f"/search/search/?where={typed}&rnd=") + r"\d+")]
 
 
 def detail_path(place_id):
@@ -214,10 +213,12 @@ class ResolvedPlaces(Journey):
         self.assertEqual([d.checked(c) for c in (CELSIUS, FAHRENHEIT, FEMALE, MALE)],
                          [0, 1, 1, 0])
 
-        self.type_place_and_year(run, "Springfield")
+        # The text reaches the service as typed: Wine's internet layer writes each blank as %20
+        # on the wire by itself, and the "&" stays raw.
+        self.type_place_and_year(run, "Springfield & IL")
         d.click(NEXT)
         self.assertExit(run, 1)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield"),
+        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield%20&%20IL"),
                                detail_path("USIL0453"), run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SPRINGFIELD_IL)
         self.assertEqual(run.answer_file("loc.xml"), search.encode())
@@ -295,43 +296,6 @@ class ResolvedPlaces(Journey):
         self.assertPaths(run, [run.beacon(STAGE_ACCEPTED)])
         self.assertCommitted(run, SPRINGFIELD_IL, yob="94")
 
-    def test_failed_detail_download_commits_empty_details(self):
-        run = self.open_page(xml(search_answer(SPRINGFIELD_IL)), detail=Reply(500, b"down"))
-        self.type_place_and_year(run, "Springfield")
-        run.driver.click(NEXT)
-        self.assertExit(run, 1)
-        self.assertCommitted(run, SPRINGFIELD_IL, details=("", "", "", ""))
-        self.assertIsNone(run.answer_file("xloc.xml"))
-        self.assertEqual(run.stub.paths()[-1], run.beacon(STAGE_ACCEPTED))
-
-    def test_stale_long_answers_do_not_leak_into_new_ones(self):
-        padding = "<!-- " + "x" * 6000 + " -->"
-        stale = {
-            "loc.xml": (search_answer(SHELBYVILLE, SPRINGFIELD_MA) + padding).encode(),
-            "xloc.xml": (detail_answer("ZZ", "999", "QQ", "99999")[:-len("</weather>")]
-                         + padding + "</weather>").encode(),
-        }
-        search = search_answer(SPRINGFIELD_IL)
-        run = self.open_page(xml(search), stale=stale)
-        self.type_place_and_year(run, "Springfield")
-        run.driver.click(NEXT)
-        self.assertExit(run, 1)
-        self.assertEqual(run.answer_file("loc.xml"), search.encode())
-        self.assertEqual(run.answer_file("xloc.xml"), detail_answer().encode())
-        self.assertCommitted(run, SPRINGFIELD_IL)
-
-    def test_blank_and_ampersand_reach_the_service(self):
-        typed = "Fort Worth & Dallas"
-        run = self.open_page(xml(search_answer(("USTX0210", "1", "Fort Worth, TX"))))
-        self.type_place_and_year(run, typed)
-        run.driver.click(NEXT)
-        self.assertExit(run, 1)
-        # The reachability request passes the text as typed; Wine's internet layer writes the
-        # blank as %20 on the wire by itself. The "&" stays raw in both requests.
-        self.assertPaths(run, [run.beacon(STAGE_OPENED),
-                               *search_paths("Fort%20Worth%20&%20Dallas"),
-                               detail_path("USTX0210"), run.beacon(STAGE_ACCEPTED)])
-
     def test_names_whose_letters_narrow_to_white_space_are_saved(self):
         """The search reader narrows each letter to its low byte: "Č" to a form feed, "č" to a
         carriage return (written as a blank), which the profile functions trim at either end
@@ -348,7 +312,9 @@ class ResolvedPlaces(Journey):
 
 class RefusedPlaces(Journey):
     """Next that cannot resolve the place: a message, the focus back in the place field,
-    the page stays, and Back afterwards still leaves cleanly."""
+    the page stays, and Back afterwards still leaves cleanly. Which answers leave the place
+    unknown is pinned without a window (PlaceFindingTest.cpp); a place not found stands for
+    them all in test_five_nexts_at_once."""
 
     def refuse(self, run, typed, message):
         self.type_place_and_year(run, typed)
@@ -366,32 +332,6 @@ class RefusedPlaces(Journey):
         run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
         self.refuse(run, "", ENTER_LOCATION)
         self.assertPaths(run, [run.beacon(STAGE_OPENED)])
-        self.leave(run)
-
-    def test_place_not_found(self):
-        run = self.open_page(xml(search_answer()))
-        self.refuse(run, "Nowhere", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Nowhere")])
-        self.leave(run)
-
-    def test_error_answer(self):
-        run = self.open_page(xml('<error><err type="0">No such place</err></error>'))
-        self.refuse(run, "Nowhere", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Nowhere")])
-        self.leave(run)
-
-    def test_service_unreachable(self):
-        run = self.open_page(Reply(503, b"busy"))
-        self.refuse(run, "Springfield", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), "/search/search/?where=Springfield"])
-        self.leave(run)
-
-    def test_download_failing_after_reachability(self):
-        found = xml(search_answer(SPRINGFIELD_IL))
-        run = self.open_page(lambda r: Reply(500, b"down") if "rnd=" in r.path else found)
-        self.refuse(run, "Springfield", NOT_RECOGNISED)
-        self.assertPaths(run, [run.beacon(STAGE_OPENED), *search_paths("Springfield")])
-        self.assertIsNone(run.answer_file("loc.xml"))
         self.leave(run)
 
     def test_a_sign_in_page_answering_the_search_is_no_place(self):
@@ -424,12 +364,7 @@ class RefusedPlaces(Journey):
 
 class LeavingAndAnswers(Journey):
     def test_back_escape_and_close_box_leave_without_commit(self):
-        ways = {
-            "back": lambda d: d.click(BACK),
-            "escape": lambda d: d.key(PLACE, "escape"),
-            "close box": lambda d: d.close(PAGE),
-        }
-        for way, leave in ways.items():
+        for way, leave in LEAVE_WAYS.items():
             with self.subTest(way=way):
                 run = self.open_page(xml(search_answer(SPRINGFIELD_IL)))
                 run.driver.set_text(PLACE, "Springfield")

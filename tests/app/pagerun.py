@@ -31,6 +31,13 @@ PICKER_OK, PICKER_LIST, PICKER_CANCEL = 1009, 1010, 2
 
 VENDOR_SECTION = "Software\\Talvora"
 
+# The three ways a user leaves the page without Next.
+LEAVE_WAYS = {
+    "back": lambda d: d.click(BACK),
+    "escape": lambda d: d.key(PLACE, "escape"),
+    "close box": lambda d: d.close(PAGE),
+}
+
 
 def apps_ini_path(folders):
     """apps.ini below the user's folders as user_folders names them."""

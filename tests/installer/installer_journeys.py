@@ -23,9 +23,10 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "app"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from journeys import SPRINGFIELD_IL, detail_answer, search_answer  # noqa: E402
 from contract import (LOC_DISPLAY_NAME, PROFILE_KEYS, PROFILE_SECTION, STAGE_ACCEPTED,  # noqa: E402
                       STAGE_LEFT, STAGE_OPENED, YOB, profile_keys_in, stage_of)
-from pagerun import (BACK, NEXT, PAGE, PLACE, YEAR, Driver, DriverError,  # noqa: E402
+from pagerun import (LEAVE_WAYS, NEXT, PAGE, PLACE, YEAR, Driver, DriverError,  # noqa: E402
                      apps_ini_path, read_ini)
 from unittest_run import run_cases  # noqa: E402
 from winecmd import user_folders, wine, wineserver  # noqa: E402
@@ -35,9 +36,6 @@ DESKTOP = "nimbelle-installer"
 UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbelle"
 INSTALL_ID = "INST0042"
 INITIAL_INI = f"[Software\\Talvora]\r\nInstallID={INSTALL_ID}\r\n".encode("ascii")
-SEARCH = '<search ver="1.0"><loc id="USIL0453" type="1">Springfield, IL</loc></search>'
-DETAIL = ('<weather ver="1.0"><eloc><ctry>US</ctry><dma>648</dma><st>IL</st><zip>62701</zip>'
-          "</eloc></weather>")
 SKIPPED = "Setup page skipped: silent install, no window may appear."
 COMPLETED = "Setup page completed."
 CANNOT_START = "The Nimbelle setup page could not be started."
@@ -97,8 +95,8 @@ class InstallerJourney(unittest.TestCase):
         SUITE.apps_ini.write_bytes(INITIAL_INI)
         SUITE.stub.clear()
         SUITE.stub.default_routes()
-        SUITE.stub.route("/search/search/", xml(SEARCH))
-        SUITE.stub.route("/weather/local/", xml(DETAIL))
+        SUITE.stub.route("/search/search/", xml(search_answer(SPRINGFIELD_IL)))
+        SUITE.stub.route("/weather/local/", xml(detail_answer()))
 
     def installed(self, name):
         path = SUITE.install_dir / name
@@ -191,12 +189,7 @@ class WizardJourneys(InstallerJourney):
 
     def test_back_escape_and_close_box_return_to_welcome(self):
         self.start_installer()
-        ways = {
-            "back": lambda d: d.click(BACK),
-            "escape": lambda d: d.key(PLACE, "escape"),
-            "close box": lambda d: d.close(PAGE),
-        }
-        for way, leave in ways.items():
+        for way, leave in LEAVE_WAYS.items():
             with self.subTest(way=way):
                 SUITE.stub.clear()
                 self.next_to_setup_page()

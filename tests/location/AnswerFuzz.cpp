@@ -14,7 +14,6 @@
 
 #include "location/AnswerReaders.h"
 #include "platform/SystemLibraries.h"
-#include "platform/Handles.h"
 #include "platform/Paths.h"
 #include "support/TestFolders.h"
 
@@ -104,16 +103,6 @@ uint64_t parseBoth(uint64_t index, const std::string& path, int& broken) {
     return digest.value;
 }
 
-bool writeInput(const std::string& path, const std::string& bytes) {
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.valid() &&
-           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
-}
-
 int usage() {
     std::printf("usage: answer_fuzz --seed S (--count N [--first I] | --write I FILE)\n");
     return 2;
@@ -154,7 +143,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (writePath != nullptr) {
-        return writeInput(writePath, inputs.input(writeIndex)) ? 0 : 1;
+        return writeWholeFile(writePath, inputs.input(writeIndex)) ? 0 : 1;
     }
     if (count == 0) {
         return usage();
@@ -173,7 +162,7 @@ int main(int argc, char** argv) {
     ULONGLONG slowestMs = 0;
     const ULONGLONG runStart = GetTickCount64();
     for (uint64_t index = first; index < first + count; ++index) {
-        if (!writeInput(path, inputs.input(index))) {
+        if (!writeWholeFile(path, inputs.input(index))) {
             std::printf("input %llu could not be written\n",
                         static_cast<unsigned long long>(index));
             return 2;
@@ -195,7 +184,7 @@ int main(int argc, char** argv) {
     }
     const ULONGLONG runMs = GetTickCount64() - runStart;
     for (uint64_t k = 0; k < firstDigests.size(); ++k) {
-        writeInput(path, inputs.input(first + k));
+        writeWholeFile(path, inputs.input(first + k));
         int ignored = 0;
         if (parseBoth(first + k, path, ignored) != firstDigests[k]) {
             ++broken;

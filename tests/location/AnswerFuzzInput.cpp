@@ -1,10 +1,7 @@
 #include "AnswerFuzzInput.h"
 
-#include "platform/Handles.h"
 #include "web/HttpGet.h"
 #include "support/TestFolders.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -137,25 +134,14 @@ void mutate(std::string& text, Random& random) {
     }
     }
 }
-
-std::vector<std::string> xmlFilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA((folder + "*.xml").c_str(), &found));
-    if (find.valid()) {
-        do {
-            names.push_back(folder + found.cFileName);
-        } while (FindNextFileA(find.get(), &found));
-    }
-    std::sort(names.begin(), names.end()); // the same order on every file system
-    return names;
-}
 } // namespace
 
 FuzzInputs::FuzzInputs(uint64_t seed, const std::vector<std::string>& folders) : seed_(seed) {
     for (const std::string& folder : folders) {
-        for (const std::string& path : xmlFilesIn(folder)) {
-            answers_.push_back(readWholeFile(path));
+        std::vector<std::string> names = namesIn(folder + "*.xml");
+        std::sort(names.begin(), names.end()); // the same order on every file system
+        for (const std::string& name : names) {
+            answers_.push_back(readWholeFile(folder + name));
         }
     }
 }

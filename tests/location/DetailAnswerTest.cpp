@@ -27,18 +27,22 @@ const std::vector<std::string> kEarlierDetails = {"US", "501", "NY", "10001"};
 
 using DetailAnswerTest = AnswerTest;
 
-TEST_F(DetailAnswerTest, ACompleteBlockSetsTheFourFieldsOnly) {
-    SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_full.xml"), profile));
-    EXPECT_EQ((std::vector<std::string>{"US", "623", "TX", "75460"}), detailsOf(profile));
-    EXPECT_EQ("USNY0996", profile.locID());
-    EXPECT_EQ("New York, NY", profile.locDisplayName());
-}
-
-TEST_F(DetailAnswerTest, AMissingValueEmptiesAnEarlierOne) {
-    SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_nodma.xml"), profile));
-    EXPECT_EQ((std::vector<std::string>{"FR", "", "", ""}), detailsOf(profile));
+// Only the four fields change: a value missing from a block empties an earlier one, and of
+// several blocks, which apply in order, the last one stays.
+TEST_F(DetailAnswerTest, ABlockSetsTheFourFieldsOnly) {
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {"detail_full.xml", {"US", "623", "TX", "75460"}},
+        {"detail_nodma.xml", {"FR", "", "", ""}},
+        {"detail_several.xml", {"CA", "", "QC", "H2X 1Y4"}},
+    };
+    for (const auto& [fixture, details] : rows) {
+        SetupProfile profile = earlierPlace();
+        EXPECT_TRUE(parseDetailAnswer(answerFixture(fixture), profile)) << fixture;
+        EXPECT_EQ(details, detailsOf(profile)) << fixture;
+        EXPECT_EQ("USNY0996|1|New York, NY",
+                  profile.locID() + "|" + profile.locType() + "|" + profile.locDisplayName())
+            << fixture;
+    }
 }
 
 TEST_F(DetailAnswerTest, WithoutABlockNamedExactlyElocNothingChanges) {
@@ -56,12 +60,6 @@ TEST_F(DetailAnswerTest, WithoutABlockNamedExactlyElocNothingChanges) {
     }).join(); // no component runtime on that thread
     EXPECT_FALSE(found);
     EXPECT_EQ(kEarlierDetails, detailsOf(profile));
-}
-
-TEST_F(DetailAnswerTest, SeveralBlocksApplyInOrderAndTheLastOneStays) {
-    SetupProfile profile = earlierPlace();
-    EXPECT_TRUE(parseDetailAnswer(answerFixture("detail_several.xml"), profile));
-    EXPECT_EQ((std::vector<std::string>{"CA", "", "QC", "H2X 1Y4"}), detailsOf(profile));
 }
 
 TEST_F(DetailAnswerTest, ValuesBecomeLatinOneTextOfAtMost251Characters) {

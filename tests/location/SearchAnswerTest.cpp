@@ -43,51 +43,39 @@ Texts typesOf(const LocationSearchResult& result) {
 
 using SearchAnswerTest = AnswerTest;
 
-TEST_F(SearchAnswerTest, ErrorAndEmptyAnswersReplaceTheListsWithEmptyOnes) {
-    for (const char* name : {"search_error.xml", "search_empty.xml"}) {
+TEST_F(SearchAnswerTest, EachAnswerGivesItsRowsLists) {
+    const struct {
+        std::string path;
+        Texts ids, types, names;
+    } rows[] = {
+        {answerFixture("search_one.xml"), {"FRXX0076"}, {"1"}, {"Paris, France"}},
+        // Every child node is one aligned entry.
+        {answerFixture("search_pretty.xml"),
+         {"USTX1010", "", "", "USTN0380", "FRXX0076"},
+         {"1", "", "1", "", "1"},
+         {"Paris, TX", "", "Paris, KY", "Paris, TN", "Paris, France"}},
+        // The low byte of each character, but never a NUL (\351 is 0xE9, \363 is 0xF3).
+        {answerFixture("search_names.xml"),
+         {"CAXX0301", "PLXX0028", "XX?1", "E1"},
+         {"1", "1", "?", "1"},
+         {"Montr\351al, QC", "A\363dz", "?? Town", "=?"}},
+        // Error and empty answers replace the lists with empty ones.
+        {answerFixture("search_error.xml"), {}, {}, {}},
+        {answerFixture("search_empty.xml"), {}, {}, {}},
+        // Unreadable answers leave the result as prepared.
+        {scratch.path() + "absent.xml", {"stale"}, {"stale"}, {"stale"}},
+        {answerFixture("search_malformed.xml"), {"stale"}, {"stale"}, {"stale"}},
+    };
+    for (const auto& row : rows) {
         LocationSearchResult result = preparedResult();
         result.setResults({"stale"}, {"stale"}, {"stale"});
-        parseSearchAnswer(answerFixture(name), result);
-        EXPECT_EQ(0, result.count()) << name;
-        EXPECT_TRUE(result.names().empty()) << name;
-        EXPECT_EQ(LocationSearchResult::kInvalidIndex, result.typeAt(0)) << name;
-        EXPECT_EQ("Paris", result.query()) << name;
+        parseSearchAnswer(row.path, result);
+        EXPECT_EQ(row.ids, idsOf(result)) << row.path;
+        EXPECT_EQ(row.types, typesOf(result)) << row.path;
+        EXPECT_EQ(row.names, result.names()) << row.path;
+        EXPECT_EQ(LocationSearchResult::kInvalidIndex, result.typeAt(result.count())) << row.path;
+        EXPECT_EQ("Paris", result.query()) << row.path;
     }
-}
-
-TEST_F(SearchAnswerTest, UnreadableAnswersLeaveTheResultAsPrepared) {
-    for (const std::string& path :
-         {scratch.path() + "absent.xml", answerFixture("search_malformed.xml")}) {
-        LocationSearchResult result = preparedResult();
-        result.setResults({"kept"}, {"kept"}, {"kept"});
-        parseSearchAnswer(path, result);
-        EXPECT_EQ((Texts{"kept"}), result.names()) << path;
-        EXPECT_EQ("Paris", result.query());
-    }
-}
-
-TEST_F(SearchAnswerTest, OneMatch) {
-    const LocationSearchResult result = parsed(answerFixture("search_one.xml"));
-    ASSERT_EQ(1, result.count());
-    EXPECT_EQ("FRXX0076", result.idAt(0));
-    EXPECT_EQ("1", result.typeAt(0));
-    EXPECT_EQ("Paris, France", result.nameAt(0));
-    EXPECT_EQ("Paris", result.query());
-}
-
-TEST_F(SearchAnswerTest, EveryChildNodeIsOneAlignedEntry) {
-    const LocationSearchResult result = parsed(answerFixture("search_pretty.xml"));
-    EXPECT_EQ((Texts{"USTX1010", "", "", "USTN0380", "FRXX0076"}), idsOf(result));
-    EXPECT_EQ((Texts{"1", "", "1", "", "1"}), typesOf(result));
-    EXPECT_EQ((Texts{"Paris, TX", "", "Paris, KY", "Paris, TN", "Paris, France"}), result.names());
-}
-
-TEST_F(SearchAnswerTest, NamesKeepTheLowByteButNeverANul) {
-    const LocationSearchResult result = parsed(answerFixture("search_names.xml"));
-    // Octal escapes: \351 is 0xE9, \363 is 0xF3.
-    EXPECT_EQ((Texts{"Montr\351al, QC", "A\363dz", "?? Town", "=?"}), result.names());
-    EXPECT_EQ("XX?1", result.idAt(2));
-    EXPECT_EQ("?", result.typeAt(2));
 }
 
 TEST_F(SearchAnswerTest, OverlongValuesAreCutToWhatTheSettingsFileHolds) {
@@ -164,4 +152,31 @@ TEST_F(SearchAnswerTest, TwentyThousandMatchesInOrder) {
         misplaced += result.idAt(i) != "ID" + n || result.nameAt(i) != "Place " + n;
     }
     EXPECT_EQ(0, misplaced);
+}
+
+TEST(SearchResult, ListsAnswerEachForThemselves) {
+    LocationSearchResult result;
+    EXPECT_EQ(0, result.count());
+    EXPECT_EQ("<invalid index>", result.nameAt(0));
+
+    result.setResults({"1", "2"}, {"a", "b"}, {"One", "Two"});
+    EXPECT_EQ(2, result.count());
+    EXPECT_EQ("Two", result.nameAt(1));
+    EXPECT_EQ("b", result.typeAt(1));
+    EXPECT_EQ("2", result.idAt(1));
+    EXPECT_EQ("<invalid index>", result.nameAt(2));
+    EXPECT_EQ("<invalid index>", result.idAt(-1));
+
+    result.setQuery("Paris");
+    EXPECT_EQ(0, result.count());
+    EXPECT_EQ("Paris", result.query());
+
+    result.setResults({"1"}, {"a", "b"}, {"One", "Two", "Three"});
+    EXPECT_EQ(1, result.count());
+    EXPECT_EQ("Three", result.nameAt(2));
+    EXPECT_EQ((LocationSearchResult::TextList{"One", "Two", "Three"}), result.names());
+
+    result.clear();
+    EXPECT_EQ("", result.query());
+    EXPECT_EQ(0, result.count());
 }

@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 #include "platform/Handles.h"
 #include "platform/Paths.h"
+#include "location/SetupProfile.h"
 #include "settings/AppsIni.h"
 #include "settings/ProfileCommit.h"
 #include "settings/ProfileCommitTesting.h"
@@ -9,20 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
-#include <regex>
 #include <thread>
 
 namespace {
 SetupProfile resolvedProfile() {
-    SYSTEMTIME day{};
-    day.wYear = 2026;
-    day.wMonth = 3;
-    day.wDay = 9;
-    SetupProfile profile(day);
+    SetupProfile profile(SYSTEMTIME{2026, 3, 0, 9, 0, 0, 0, 0});
     profile.setYob("1902");
     profile.setGender("M");
     profile.setTemperature("C");
@@ -36,24 +33,7 @@ SetupProfile resolvedProfile() {
     return profile;
 }
 
-// Section -> ordered "key=value" lines, as the file holds them.
-std::map<std::string, std::vector<std::string>> sectionsOf(const std::string& text) {
-    std::map<std::string, std::vector<std::string>> sections;
-    std::string current;
-    std::regex line("([^\r\n]*)\r?\n");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), line);
-         it != std::sregex_iterator(); ++it) {
-        const std::string l = (*it)[1];
-        if (!l.empty() && l.front() == '[') {
-            current = l.substr(1, l.size() - 2);
-            sections[current];
-        } else if (!l.empty()) {
-            sections[current].push_back(l);
-        }
-    }
-    return sections;
-}
-
+// apps.ini's path in a fresh, empty platform folder.
 std::string appsIniPath() {
     const std::string folder = PlatformDataFolder();
     removeTree(folder);
@@ -61,16 +41,24 @@ std::string appsIniPath() {
     return folder + "apps.ini";
 }
 
+// apps.ini in a fresh platform folder, holding content.
+std::string appsIniWith(const std::string& content) {
+    const std::string path = appsIniPath();
+    writeWholeFile(path, content);
+    return path;
+}
+
+// Opened as another program may hold it: shared for reading and writing, not for deleting.
+HANDLE heldWithoutDeleteSharing(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 // Names in the folder of apps.ini other than apps.ini itself.
 std::vector<std::string> strayFiles(const std::string& path) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA((path + ".*").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
-        if (path != FolderOf(path) + found.cFileName) { // "apps.ini.*" finds apps.ini too
-            names.push_back(found.cFileName);
-        }
-    }
+    std::vector<std::string> names = namesIn(path + ".*"); // finds apps.ini too
+    names.erase(std::remove(names.begin(), names.end(), path.substr(FolderOf(path).size())),
+                names.end());
     return names;
 }
 
@@ -108,9 +96,7 @@ public:
             if (name.size() < 7 || name.compare(name.size() - 7, 7, ".commit") != 0) {
                 continue; // the lock
             }
-            held_.reset(CreateFileA((FolderOf(path) + name).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            held_.reset(heldWithoutDeleteSharing(FolderOf(path) + name));
         }
         tookIt_ = held_.valid();
         letGo_ = std::thread([this, milliseconds] {
@@ -126,68 +112,54 @@ private:
     bool tookIt_ = false;
     std::thread letGo_;
 };
+
+// The sections a commit adds, as the profile functions write them: at the end of the file, as
+// new keys go after the keys of their section.
+std::string appsAndPrefs(const std::string& day, const std::string& temperature) {
+    return "[Software\\Talvora\\Apps\\{6F1A2C3E-8B4D-4E27-9C51-2D7E0A93B648}]\r\nea=" + day +
+           "\r\nsu=" + day + "\r\n[Software\\Talvora\\Corvane\\UserProfile\\DisplayPrefs]\r\n" +
+           "temperature=" + temperature + "\r\n";
+}
 } // namespace
 
 TEST(ProfileCommit, WritesEveryKeyAndLeavesEverythingElse) {
-    const std::string folder = PlatformDataFolder();
-    CreateFolderTree(folder);
-    const std::string path = folder + "apps.ini";
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n"
-                         "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
-                         "[Other]\r\nkeep=me\r\n");
+    const std::string path =
+        appsIniWith("[Software\\Talvora]\r\nInstallID=ABC123\r\n"
+                    "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=55\r\nnickname=kit\r\n"
+                    "[Other]\r\nkeep=me\r\n");
     const CommitOutcome outcome = commitProfile(resolvedProfile());
     EXPECT_TRUE(outcome.saved);
     EXPECT_EQ(path, outcome.fileName);
-
-    const auto sections = sectionsOf(readWholeFile(path));
-    EXPECT_EQ((std::vector<std::string>{"InstallID=ABC123"}), sections.at("Software\\Talvora"));
-    EXPECT_EQ((std::vector<std::string>{"keep=me"}), sections.at("Other"));
-    EXPECT_EQ((std::vector<std::string>{"ea=03/09/26", "su=03/09/26"}), sections.at(kAppsSection));
-    EXPECT_EQ((std::vector<std::string>{"temperature=C"}), sections.at(kDisplayPrefsSection));
-    EXPECT_EQ((std::vector<std::string>{"yob=02", "nickname=kit", "gender=M", "locCountry=US",
-                                        "locDisplayName=Paris, TX", "locDMA=623", "locID=USTX1010",
-                                        "locState=TX", "locType=1", "locZip=75460"}),
-              sections.at(kUserProfileSection));
-    EXPECT_EQ(5u, sections.size());
-    EXPECT_TRUE(std::regex_match(std::string(kAppsSection),
-                                 std::regex(R"(Software\\Talvora\\Apps\\\{[0-9A-F]{8}-[0-9A-F]{4}-)"
-                                            R"([0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})")));
+    EXPECT_EQ("[Software\\Talvora]\r\nInstallID=ABC123\r\n"
+              "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=02\r\nnickname=kit\r\ngender=M\r\n"
+              "locCountry=US\r\nlocDisplayName=Paris, TX\r\nlocDMA=623\r\nlocID=USTX1010\r\n"
+              "locState=TX\r\nlocType=1\r\nlocZip=75460\r\n[Other]\r\nkeep=me\r\n" +
+                  appsAndPrefs("03/09/26", "C"),
+              readWholeFile(path));
 }
 
-TEST(ProfileCommit, CreatesAMissingFileWithEmptyDetailFields) {
-    const std::string folder = PlatformDataFolder();
-    removeTree(folder);
-    SYSTEMTIME day{};
-    day.wYear = 2026;
-    day.wMonth = 12;
-    day.wDay = 7;
-    SetupProfile profile(day);
-    profile.setYob("1994");
-    profile.setLocID("X1");
-    profile.setLocType("4");
-    profile.setLocDisplayName("Somewhere");
-    commitProfile(profile);
-
-    AppsIni ini;
-    bindAppsIni(ini);
-    EXPECT_EQ("94", ini.ReadString(kUserProfileSection, "yob", "?"));
-    EXPECT_EQ("F", ini.ReadString(kUserProfileSection, "gender", "?"));
-    EXPECT_EQ("F", ini.ReadString(kDisplayPrefsSection, "temperature", "?"));
-    EXPECT_EQ("12/07/26", ini.ReadString(kAppsSection, "su", "?"));
-    for (const char* key : {"locCountry", "locDMA", "locState", "locZip"}) {
-        EXPECT_EQ("", ini.ReadString(kUserProfileSection, key, "?")) << key; // present, empty
-    }
-    EXPECT_EQ("X1", ini.ReadString(kUserProfileSection, "locID", "?"));
+// A new profile's starting values as the commit writes them: each key under its section, in
+// the written order, the day twice and every other answer empty but the female Fahrenheit pair.
+TEST(ProfileCommit, CreatesAMissingFileWithTheProfilesStartingValues) {
+    removeTree(PlatformDataFolder());
+    EXPECT_TRUE(commitProfile(SetupProfile(SYSTEMTIME{2007, 8, 3, 22, 0, 0, 0, 0})).saved);
+    EXPECT_EQ(appsAndPrefs("08/22/07", "F") +
+                  "[Software\\Talvora\\Corvane\\UserProfile]\r\nyob=\r\ngender=F\r\n"
+                  "locCountry=\r\nlocDisplayName=\r\nlocDMA=\r\nlocID=\r\nlocState=\r\n"
+                  "locType=\r\nlocZip=\r\n",
+              readWholeFile(PlatformDataFolder() + "apps.ini"));
 }
 
 TEST(ProfileCommit, SaysWhenTheKeysDidNotLandAndOnlyThen) {
     const std::string folder = PlatformDataFolder();
     removeTree(folder);
     CreateFolderTree(folder + "apps.ini\\"); // a folder where the file belongs
+    SetLastError(0xdeadbeef);
     const CommitOutcome blocked = commitProfile(resolvedProfile());
     EXPECT_FALSE(blocked.saved);
     EXPECT_EQ(folder + "apps.ini", blocked.fileName);
     EXPECT_NE(0u, blocked.result.code());
+    EXPECT_NE(0xdeadbeefu, blocked.result.code());
 
     // Values the profile functions give back trimmed or flattened still count as written: line
     // ends, quotes, and the white space they trim, such as the form feed and end-of-file mark
@@ -208,6 +180,7 @@ TEST(ProfileCommit, AValueTheProfileFunctionsLoseIsNotSaved) {
         appsIniPath();
         SetupProfile profile = resolvedProfile();
         profile.setLocDisplayName(std::string(length, 'n'));
+        SetLastError(0xdeadbeef);
         const CommitOutcome outcome = commitProfile(profile);
         EXPECT_FALSE(outcome.saved) << length;
         // No code from the system, whose words for 0 are those for success.
@@ -255,8 +228,7 @@ TEST(ProfileCommit, GivesTheSameBytesAsWritingInPlace) {
 }
 
 TEST(ProfileCommit, KeepsWhatAnotherProgramWritesMeanwhile) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=ABC123\r\n");
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=ABC123\r\n");
     int writes = 0;
     const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
         if (++writes == 1) {
@@ -333,13 +305,10 @@ TEST(ProfileCommit, WritesThroughLinksAndKeepsAttributes) {
 }
 
 TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=HELD\r\n");
-    FileHandle held; // open without delete sharing: the file cannot be renamed over
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=HELD\r\n");
+    FileHandle held; // the file cannot be renamed over
     EXPECT_TRUE(commitProfileWith(resolvedProfile(), [&] {
-                    held.reset(CreateFileA(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                    held.reset(heldWithoutDeleteSharing(path));
                 }).saved);
     ASSERT_TRUE(held.valid());
     // The holder's file is the one that got the answers.
@@ -351,29 +320,24 @@ TEST(ProfileCommit, WritesInPlaceWhileAnotherProgramHoldsTheFile) {
     EXPECT_EQ(std::vector<std::string>{}, strayFiles(path));
 }
 
-TEST(ProfileCommit, SaysAnotherProgramIsSavingOnlyWhileItsLockFileIsHeld) {
-    const std::string path = appsIniPath();
+TEST(ProfileCommit, SaysAnotherProgramIsSavingWhileItsLockIsHeld) {
     const std::string before = "[Software\\Talvora]\r\nInstallID=WAIT\r\n";
-    writeWholeFile(path, before);
-    {
-        const FileLock otherPage(path + ".lock", Deadline::after(0));
-        ASSERT_TRUE(otherPage.held());
-        const CommitOutcome outcome = commitProfile(resolvedProfile());
-        EXPECT_FALSE(outcome.saved);
-        EXPECT_EQ(CommitProblem::LockBusy, outcome.problem);
-        EXPECT_EQ(0u, outcome.result.code());
-        EXPECT_EQ(before, readWholeFile(path));
-    }
-    EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
-    EXPECT_EQ(std::vector<std::string>{}, strayFiles(path)); // the lock file went with its page
+    const std::string path = appsIniWith(before);
+    const FileLock otherPage(path + ".lock", Deadline::after(0));
+    ASSERT_TRUE(otherPage.held());
+    SetLastError(0xdeadbeef);
+    const CommitOutcome outcome = commitProfile(resolvedProfile());
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(CommitProblem::LockBusy, outcome.problem);
+    EXPECT_EQ(0u, outcome.result.code()); // busy is no failure of the system's
+    EXPECT_EQ(before, readWholeFile(path));
 }
 
 TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
-    const std::string path = appsIniPath();
     const std::string before = "[Software\\Talvora]\r\nInstallID=NOLOCK\r\n";
+    const std::string path = appsIniWith(before);
     ASSERT_TRUE(CreateDirectoryA((path + ".lock").c_str(), nullptr)); // no page can hold it
     // A copy renamed over apps.ini cannot tear it, lock or not.
-    writeWholeFile(path, before);
     EXPECT_TRUE(commitProfile(resolvedProfile()).saved);
 
     // Written in place, two commits at once could tear it: without the lock, nothing is.
@@ -382,10 +346,8 @@ TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
     ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
     FileHandle held;
     for (const bool linked : {true, false}) {
-        const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
-            held.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        });
+        const CommitOutcome outcome = commitProfileWith(
+            resolvedProfile(), [&] { held.reset(heldWithoutDeleteSharing(path)); });
         EXPECT_FALSE(outcome.saved) << linked;
         EXPECT_EQ(CommitProblem::LockFolder, outcome.problem) << linked;
         EXPECT_EQ(before, readWholeFile(path)) << linked;
@@ -398,8 +360,7 @@ TEST(ProfileCommit, WritesNothingInPlaceWithoutTheLock) {
 }
 
 TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
-    const std::string path = appsIniPath();
-    writeWholeFile(path, "[Software\\Talvora]\r\nInstallID=SCAN\r\n");
+    const std::string path = appsIniWith("[Software\\Talvora]\r\nInstallID=SCAN\r\n");
     const std::pair<DWORD, DWORD> original = fileIndexOf(path);
     std::optional<CopyHeldAMoment> scanner;
     const CommitOutcome outcome = commitProfileWith(resolvedProfile(), [&] {
@@ -411,4 +372,14 @@ TEST(ProfileCommit, ARenameRefusedForAMomentIsTriedAgain) {
     EXPECT_TRUE(outcome.saved);
     EXPECT_NE(original, fileIndexOf(path)) << "written in place, not replaced in one step";
     EXPECT_NE(std::string::npos, readWholeFile(path).find("locZip=75460"));
+}
+
+// The day as the commit writes it (the starting values are above): month, day and
+// year in two digits each, and today's for a profile made without one.
+TEST(SetupProfile, StampsTheDayInTwoDigitsEach) {
+    EXPECT_EQ("12/01/00", SetupProfile::dateStamp(SYSTEMTIME{2000, 12, 5, 1, 0, 0, 0, 0}));
+    EXPECT_EQ("08/22/07", SetupProfile(SYSTEMTIME{2007, 8, 3, 22, 0, 0, 0, 0}).ea());
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    EXPECT_EQ(SetupProfile::dateStamp(now), SetupProfile().ea());
 }

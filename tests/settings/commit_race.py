@@ -29,7 +29,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "app"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from contract import (LOC_COUNTRY, LOC_DISPLAY_NAME, LOC_DMA, LOC_ID, LOC_STATE,  # noqa: E402
                       LOC_TYPE, LOC_ZIP)
-from crowded_ini import other_program_ini  # noqa: E402
+from crowded_ini import lost_keys, other_program_ini  # noqa: E402
 from pagerun import VENDOR_SECTION, apps_ini_path, read_ini, user_folders  # noqa: E402
 from winecmd import wine  # noqa: E402
 
@@ -54,12 +54,7 @@ def check_round(ini_path, others, tags):
     pages that reported their answers saved, one of whose profiles apps.ini must hold; none
     at all when no page did."""
     found = read_ini(ini_path)
-    faults = []
-    for name, entries in others.items():
-        kept = found.get(name, {})
-        lost = [k for k, v in entries.items() if kept.get(k) != v]
-        if lost:
-            faults.append(f"[{name}] lost {len(lost)} of {len(entries)} keys")
+    faults = lost_keys(found, others)
     place = [found.get(key.section, {}).get(key.name) for key in PLACE_KEYS]
     places = set(place)
     if len(places) != 1 or places.pop() not in (tags or [None]):

@@ -5,118 +5,41 @@
 
 #include <windows.h>
 
-#include <cctype>
+#include <algorithm>
 #include <sstream>
-#include <stdexcept>
 
 namespace {
-// Just enough JSON for the stub's lines: objects, strings, numbers and literals.
-class JsonLine {
-public:
-    explicit JsonLine(const std::string& text) : text_(text) {}
-
-    StubRequest request() {
-        StubRequest request;
-        object([&](const std::string& key) {
-            if (key == "path") {
-                request.path = string();
-            } else if (key == "headers") {
-                object([&](const std::string& name) {
-                    std::string lower = name;
-                    for (char& c : lower) {
-                        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                    }
-                    request.headers[lower] = string();
-                });
-            } else {
-                skipValue();
-            }
-        });
-        return request;
-    }
-
-private:
-    template <typename Member> void object(Member member) {
-        expect('{');
-        while (peek() != '}') {
-            const std::string key = string();
-            expect(':');
-            member(key);
-            if (peek() == ',') {
-                ++at_;
-            }
+// A field of the log with the stub's backslash escapes undone.
+std::string unescaped(const std::string& field) {
+    std::string text;
+    for (size_t i = 0; i < field.size(); ++i) {
+        char c = field[i];
+        if (c == '\\' && i + 1 < field.size()) {
+            c = field[++i];
+            c = c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
         }
-        expect('}');
+        text += c;
     }
-
-    std::string string() {
-        expect('"');
-        std::string value;
-        while (at_ < text_.size() && text_[at_] != '"') {
-            char c = text_[at_++];
-            if (c == '\\') {
-                c = text_.at(at_++);
-                if (c == 'u') {
-                    c = static_cast<char>(std::stoi(text_.substr(at_, 4), nullptr, 16));
-                    at_ += 4;
-                } else if (c == 'n' || c == 'r' || c == 't') {
-                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : '\t';
-                }
-            }
-            value += c;
-        }
-        expect('"');
-        return value;
-    }
-
-    void skipValue() {
-        if (peek() == '"') {
-            string();
-        } else if (peek() == '{') {
-            object([&](const std::string&) { skipValue(); });
-        } else {
-            while (at_ < text_.size() && text_[at_] != ',' && text_[at_] != '}') {
-                ++at_;
-            }
-        }
-    }
-
-    char peek() {
-        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) {
-            ++at_;
-        }
-        if (at_ >= text_.size()) {
-            throw std::runtime_error("stub log line ends early: " + text_);
-        }
-        return text_[at_];
-    }
-
-    void expect(char c) {
-        if (peek() != c) {
-            throw std::runtime_error("unexpected text in stub log line: " + text_);
-        }
-        ++at_;
-    }
-
-    const std::string& text_;
-    size_t at_ = 0;
-};
+    return text;
+}
 
 std::vector<StubRequest> allRequests() {
     char unixPath[1024] = {};
     GetEnvironmentVariableA("NIMBELLE_STUB_LOG", unixPath, sizeof unixPath);
     std::string path = std::string("Z:") + unixPath; // the Unix root as Wine maps it
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    std::replace(path.begin(), path.end(), '/', '\\');
     std::vector<StubRequest> requests;
     std::istringstream lines(readWholeFile(path));
     for (std::string line; std::getline(lines, line);) {
-        if (!line.empty()) {
-            requests.push_back(JsonLine(line).request());
+        std::istringstream fields(line);
+        StubRequest request;
+        std::getline(fields, request.path, '\t');
+        request.path = unescaped(request.path);
+        for (std::string field; std::getline(fields, field, '\t');) {
+            const size_t colon = field.find(':');
+            request.headers[field.substr(0, colon)] = unescaped(field.substr(colon + 1));
         }
+        requests.push_back(request);
     }
     return requests;
 }

@@ -17,7 +17,8 @@ struct StubRequest {
     std::string header(const std::string& lowerName) const;
 };
 
-// The stub's request log (one JSON object a line, in the file named by NIMBELLE_STUB_LOG).
+// The stub's request log (one request a line: the path, then "name:value" for each header,
+// tab-separated, in the file named by NIMBELLE_STUB_LOG).
 // Created before the requests of a test, it returns only the requests made after it.
 class StubLog {
 public:

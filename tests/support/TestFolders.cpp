@@ -34,28 +34,30 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void removeTree(const std::string& folder) {
-    std::string base = folder;
-    if (!base.empty() && base.back() != '\\') {
-        base += '\\';
-    }
-    {
-        WIN32_FIND_DATAA data;
-        const FindHandle find(FindFirstFileA((base + "*").c_str(), &data));
-        // Closed before the folder itself goes: an open search keeps it.
-        for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(base + name);
-            } else {
-                SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((base + name).c_str());
-            }
+    const std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + '\\';
+    for (const std::string& name : namesIn(base + "*")) {
+        const std::string path = base + name;
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+            removeTree(path);
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
         }
     }
     RemoveDirectoryA(base.c_str());
+}
+
+std::vector<std::string> namesIn(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    const FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    return names; // the search closed: an open one would keep its folder
 }
 
 std::string readWholeFile(const std::string& path) {
@@ -65,8 +67,8 @@ std::string readWholeFile(const std::string& path) {
     return out.str();
 }
 
-void writeWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+bool writeWholeFile(const std::string& path, const std::string& content) {
+    return static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::trunc) << content);
 }
 
 DebugOutputCapture::DebugOutputCapture()

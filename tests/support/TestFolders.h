@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class ScratchFolder {
@@ -18,8 +19,11 @@ private:
 };
 
 void removeTree(const std::string& folder);
+// Names the search pattern ("C:\\x\\*") finds, "." and ".." left out.
+std::vector<std::string> namesIn(const std::string& pattern);
 std::string readWholeFile(const std::string& path);
-void writeWholeFile(const std::string& path, const std::string& content);
+// True when every byte reached the file.
+bool writeWholeFile(const std::string& path, const std::string& content);
 
 // Captures what the code under test writes to the debugger output.
 class DebugOutputCapture {

@@ -12,3 +12,14 @@ def other_program_ini(vendor_section, install_id, keys):
     text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in entries.items())
                    for name, entries in sections.items())
     return sections, text.encode("ascii")
+
+
+def lost_keys(found, others):
+    """What a {section: {key: value}} reading lacks of others, one text a section."""
+    faults = []
+    for name, entries in others.items():
+        kept = found.get(name, {})
+        lost = [k for k, v in entries.items() if kept.get(k) != v]
+        if lost:
+            faults.append(f"[{name}] lost {len(lost)} of {len(entries)} keys")
+    return faults

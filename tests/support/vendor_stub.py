@@ -5,7 +5,6 @@ route: the longest registered path prefix that matches wins. A route is a Reply,
 callable taking the Request and returning a Reply.
 """
 
-import json
 import socket
 import threading
 import time
@@ -16,6 +15,8 @@ from contract import STAGE_PATH
 
 BLANK_GIF = bytes.fromhex(
     "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b")
+# A logged field keeps to its line and to its place between tabs.
+LOG_ESCAPES = str.maketrans({"\\": "\\\\", "\t": "\\t", "\r": "\\r", "\n": "\\n"})
 
 
 @dataclass
@@ -28,8 +29,11 @@ class Request:
     def route(self):
         return self.path.split("?", 1)[0]
 
-    def as_json(self):
-        return {"path": self.path, "headers": self.headers, "at": self.at}
+    def log_line(self):
+        """The path, then "name:value" for each header (names in lower case), tab-separated;
+        backslash, tab, CR and LF in them written as backslash escapes."""
+        fields = [self.path] + [f"{name.lower()}:{value}" for name, value in self.headers.items()]
+        return "\t".join(field.translate(LOG_ESCAPES) for field in fields)
 
 
 @dataclass
@@ -108,8 +112,9 @@ class VendorStub:
         with self._lock:
             self.requests.append(request)
             if self._log_path:
-                with open(self._log_path, "a", encoding="utf-8") as log:
-                    log.write(json.dumps(request.as_json()) + "\n")
+                # Latin-1, as the server decoded them: every byte of the wire comes back as is.
+                with open(self._log_path, "a", encoding="latin-1") as log:
+                    log.write(request.log_line() + "\n")
 
     def _answer(self, handler):
         reply = self._pick(handler.nimbelle_request)

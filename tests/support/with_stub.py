@@ -2,7 +2,7 @@
 """Runs a test program beside the loopback vendor stub and returns the program's exit code.
 
 The stub serves the routes the test programs ask for by path (see test_routes) and writes
-every request it receives as one JSON line to the log file, which the programs read back.
+every request it receives as one line of the log file, which the programs read back.
 """
 
 import argparse
@@ -52,10 +52,13 @@ def test_routes(stub):
 
 def search_reply(request):
     """The answer for the typed place. The file download carries "rnd=", the reachability
-    request does not: "Lost" fails the first, "Closed" the second."""
+    request does not: "Lost" fails the first, "Closed" the second; "Error" is answered with
+    the service's error answer."""
     where = request.path.split("where=", 1)[-1].split("&", 1)[0]
     if where == ("Lost" if "&rnd=" in request.path else "Closed"):
         return Reply(500, b"status 500")
+    if where == "Error":
+        return xml('<error><err type="0">No such place</err></error>')
     places = "".join(f'<loc id="{i}" type="{t}">{n}</loc>' for i, t, n in PLACES.get(where, []))
     return xml(f'<?xml version="1.0"?><search ver="3.0">{places}</search>')
 

@@ -56,8 +56,8 @@ void findFolder(std::string folder) {
     }
 }
 
-void wholeInformation(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+void wholeInformation(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
@@ -65,8 +65,8 @@ void wholeInformation(const std::wstring& path) {
     CloseHandle(file);
 }
 
-void readThroughLargeBuffer(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+void readThroughLargeBuffer(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::vector<char> chunk(1u << 20);
     std::string bytes;
