@@ -91,9 +91,10 @@ bool readsBack(const AppsIni& ini, const std::vector<ProfileKey>& keys) {
     return true;
 }
 
-// The writes, then their read-back; the first failed write's reason goes to firstFailure.
-bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys,
-               SystemResult& firstFailure) {
+// The writes, then their read-back: done when every key reads back as written, else the first
+// failed write's reason (code 0 when the system gave none, or when every write said done).
+SystemResult writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys) {
+    SystemResult firstFailure = SystemResult::failed(0);
     for (const ProfileKey& entry : keys) {
         // The profile functions can fail without a code: none then, not an older one.
         SetLastError(ERROR_SUCCESS);
@@ -102,24 +103,23 @@ bool writeKeys(const AppsIni& ini, const std::vector<ProfileKey>& keys,
             firstFailure = SystemResult::lastError();
         }
     }
-    return readsBack(ini, keys);
+    return readsBack(ini, keys) ? SystemResult::done() : firstFailure;
 }
 
 // Whether apps.ini still holds what was copied (and is still missing when it was). A file that
 // went, or turned into something that cannot be read, fails the reading.
 bool unchanged(const std::string& path, bool existed, const std::string& copied) {
     if (!existed) {
-        return !fileFacts(path).exists;
+        return !FileExists(path);
     }
     std::string now;
     return readFileBytes(path, now) && now == copied;
 }
 
-// What one commit works on: apps.ini under both its names and the keys, and whether the
-// commit holds the lock.
+// What one commit works on: apps.ini (outcome.fileName) and the keys, and whether the commit
+// holds the lock.
 struct Commit {
     AppsIni ini;
-    std::string target;
     std::vector<ProfileKey> keys;
     CommitOutcome outcome;
     // Without the lock two commits could write apps.ini in place at once and tear it: then
@@ -145,21 +145,17 @@ CommitOutcome writeInPlace(Commit& commit) {
         commit.outcome.problem = commit.lockProblem;
         return commit.outcome;
     }
-    SystemResult firstFailure = SystemResult::done();
-    commit.outcome.saved = writeKeys(commit.ini, commit.keys, firstFailure);
-    if (commit.outcome.saved) {
-        return commit.outcome;
-    }
-    return failed(commit, firstFailure ? SystemResult::failed(0) : firstFailure);
+    const SystemResult written = writeKeys(commit.ini, commit.keys);
+    commit.outcome.saved = written.ok();
+    return written ? commit.outcome : failed(commit, written);
 }
 
 // The keys into a private copy of what apps.ini held, flushed with its attributes.
 SystemResult stageKeys(Commit& commit, const StagedCopy& copy, DWORD attributes) {
     AppsIni staged;
     staged.SetFileName(copy.path().c_str());
-    SystemResult firstFailure = SystemResult::done();
-    if (!writeKeys(staged, commit.keys, firstFailure)) {
-        return firstFailure ? SystemResult::failed(0) : firstFailure;
+    if (const SystemResult written = writeKeys(staged, commit.keys); !written) {
+        return written;
     }
     if ((attributes & kKeptAttributes) != 0) {
         // The keys are what the commit keeps: a copy that stays without the hidden or system
@@ -176,10 +172,10 @@ std::optional<SystemResult> renameWhenFree(const Commit& commit, const StagedCop
                                            bool existed, const std::string& before) {
     const Deadline deadline = Deadline::after(kRenameWaitMs);
     for (;;) {
-        if (!unchanged(commit.target, existed, before)) {
+        if (!unchanged(commit.outcome.fileName, existed, before)) {
             return std::nullopt;
         }
-        const SystemResult renamed = renameOver(copy.path(), commit.target);
+        const SystemResult renamed = renameOver(copy.path(), commit.outcome.fileName);
         // Without the lock a second try could meet another page's: one rename only.
         if (renamed || !heldByAnother(renamed.code()) || !commit.locked || deadline.passed()) {
             return renamed;
@@ -191,17 +187,18 @@ std::optional<SystemResult> renameWhenFree(const Commit& commit, const StagedCop
 // One round from copy to rename; nullopt when apps.ini changed meanwhile, for another round.
 std::optional<CommitOutcome> commitRound(Commit& commit,
                                          const std::function<void()>& beforeRename) {
-    const FileFacts facts = fileFacts(commit.target);
+    const FileFacts facts = fileFacts(commit.outcome.fileName);
     std::string before;
     if (facts.folder || facts.linked || (facts.attributes & FILE_ATTRIBUTE_READONLY) != 0 ||
-        (facts.exists && !readFileBytes(commit.target, before))) {
+        (facts.exists && !readFileBytes(commit.outcome.fileName, before))) {
         return writeInPlace(commit);
     }
     StagedCopy copy(commit.outcome.fileName, before);
     if (!copy.valid()) {
         // A folder that lets the user change apps.ini but not create files: in place, as
         // before copies. A full disk is not this case: a rewrite there can cut the file.
-        if (copy.result().code() == ERROR_ACCESS_DENIED && opensForWriting(commit.target)) {
+        if (copy.result().code() == ERROR_ACCESS_DENIED &&
+            opensForWriting(commit.outcome.fileName)) {
             return writeInPlace(commit);
         }
         return failed(commit, copy.result());
@@ -277,7 +274,6 @@ CommitOutcome commitProfileWith(const SetupProfile& profile,
     Commit commit;
     bindAppsIni(commit.ini);
     commit.outcome.fileName = commit.ini.fileName() != nullptr ? commit.ini.fileName() : "";
-    commit.target = commit.outcome.fileName;
     commit.keys = profileKeys(profile);
 
     // Two pages copying apps.ini at once would each put back the file without the other's
